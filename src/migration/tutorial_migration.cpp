@@ -1,0 +1,96 @@
+#include "migration/tutorial_migration.h"
+
+#include <string>
+
+#include "migration/catalogue.h"
+#include "migration/file_exist.h"
+
+namespace migration {
+namespace {
+
+using platform::Result;
+using platform::RuntimeError;
+
+// A folder that already exists, or an old copy that vanished, does not stop a run.
+bool IsPassedOver(const RuntimeError& failure) {
+    return failure.number == platform::error::kPathFileAccess ||
+           failure.number == platform::error::kPathNotFound;
+}
+
+std::wstring operator+(const std::wstring& left, std::wstring_view right) {
+    std::wstring joined = left;
+    joined.append(right);
+    return joined;
+}
+
+class Run {
+public:
+    explicit Run(const MigrationServices& services) : s_(services) {}
+
+    void Execute() {
+        s_.cursor.On();
+        root_ = std::wstring(IsTrue(Probe(std::wstring(kRootSelector))) ? kRootWhenSelectorExists
+                                                                         : kRootOtherwise);
+        if (!Continue(s_.files.MakeFolder(root_)) ||
+            !Continue(s_.files.MakeFolder(root_ + kTutorialsFolder))) {
+            return;
+        }
+        for (const std::wstring_view name : kTutorialCatalogue) {
+            s_.status.Write(L"Reading '" + std::wstring(name) + L"' Tutorial");
+            if (!s_.desktop.ProcessPendingEvents()) {
+                // The window was closed during the pass: touch no further file.
+                s_.cursor.Off();
+                return;
+            }
+            if (!MoveFirstOldCopy(name)) {
+                return;
+            }
+        }
+        s_.cursor.Off();
+        s_.status.Write(L"We're Done!");
+    }
+
+private:
+    ProbeResult Probe(const std::wstring& path) { return FileExist(path, s_.files, s_.desktop); }
+
+    // Returns false when the step failed with an error that stops the run; the
+    // error has then been reported.
+    bool Continue(const Result<void>& step) {
+        if (step.ok() || IsPassedOver(step.error())) {
+            return true;
+        }
+        Stop(step.error());
+        return false;
+    }
+
+    bool MoveFirstOldCopy(std::wstring_view name) {
+        for (const std::wstring_view prefix : kLegacyPrefixes) {
+            const std::wstring candidate = root_ + prefix + name;
+            if (!IsTrue(Probe(candidate))) {
+                continue;
+            }
+            const auto copied = s_.files.CopyReplacing(candidate, root_ + kNewNamePrefix + name);
+            if (!copied.ok()) {
+                // Without a complete new copy the old file is the only one: keep it.
+                return Continue(copied);
+            }
+            return Continue(s_.files.RemoveFile(candidate));
+        }
+        return true;
+    }
+
+    void Stop(const RuntimeError& failure) {
+        s_.status.Write(s_.status.Read() + L"  " + std::to_wstring(failure.number) + L": " +
+                        failure.description);
+        s_.cursor.Off();
+    }
+
+    const MigrationServices& s_;
+    std::wstring root_;
+};
+
+}  // namespace
+
+void CheckTutorialFiles(const MigrationServices& services) { Run(services).Execute(); }
+
+}  // namespace migration

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "migration/window_services.h"
+#include "platform/desktop.h"
+#include "platform/file_system.h"
+
+namespace migration {
+
+struct MigrationServices {
+    platform::FileSystem& files;
+    platform::Desktop& desktop;
+    StatusLine& status;
+    BusyCursor& cursor;
+};
+
+// Moves the first old copy of each catalogued tutorial to its "ZV_" name: a
+// durable copy, then deletion of the old file. Reports progress, completion or
+// the error that stopped it on the status line. Never fails to its caller.
+void CheckTutorialFiles(const MigrationServices& services);
+
+}  // namespace migration

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/runtime_error.h"
+
+namespace platform {
+
+// Attribute mask bit for a directory listing that includes folders.
+inline constexpr std::uint32_t kListFolders = 16;
+
+// The file-system operations that the migration needs. Paths are Windows paths
+// taken exactly as given; nothing is normalised.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // Length of an existing file, or 0 or more for an existing folder named
+    // without a trailing backslash. Fails with 53 when nothing of that name exists.
+    virtual Result<std::int64_t> QueryLength(const std::wstring& path) = 0;
+
+    // Name of the first entry matching a wildcard pattern, or an empty string.
+    // Folders count only when the mask has kListFolders.
+    virtual Result<std::wstring> FindFirstEntry(const std::wstring& pattern,
+                                                std::uint32_t attributeMask) = 0;
+
+    // Fails with 75 when the folder exists and 76 when its parent is missing.
+    virtual Result<void> MakeFolder(const std::wstring& path) = 0;
+
+    // Copies source over destination. The destination is either left as it was
+    // or holds a complete copy; it is never left half-written.
+    virtual Result<void> CopyReplacing(const std::wstring& source,
+                                       const std::wstring& destination) = 0;
+
+    virtual Result<void> RemoveFile(const std::wstring& path) = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <variant>
+
+namespace platform {
+
+// A failed platform operation, as the tool's error handling sees it: a number
+// in the classic BASIC runtime-error numbering and a description text.
+struct RuntimeError {
+    std::int32_t number = 0;
+    std::wstring description;
+
+    friend bool operator==(const RuntimeError&, const RuntimeError&) = default;
+};
+
+// The numbers that callers tell apart.
+namespace error {
+inline constexpr std::int32_t kFileNotFound = 53;
+inline constexpr std::int32_t kDiskFull = 61;
+inline constexpr std::int32_t kPermissionDenied = 70;
+inline constexpr std::int32_t kPathFileAccess = 75;
+inline constexpr std::int32_t kPathNotFound = 76;
+}  // namespace error
+
+// The value of an operation, or the runtime error that stopped it.
+template <class T>
+class [[nodiscard]] Result {
+public:
+    Result(T value) : state_(std::in_place_index<0>, std::move(value)) {}
+    Result(RuntimeError failure) : state_(std::in_place_index<1>, std::move(failure)) {}
+
+    bool ok() const noexcept { return state_.index() == 0; }
+    const T& value() const { return std::get<0>(state_); }
+    const RuntimeError& error() const { return std::get<1>(state_); }
+
+private:
+    std::variant<T, RuntimeError> state_;
+};
+
+template <>
+class [[nodiscard]] Result<void> {
+public:
+    Result() = default;
+    Result(RuntimeError failure) : failure_(std::move(failure)) {}
+
+    bool ok() const noexcept { return !failure_.has_value(); }
+    const RuntimeError& error() const { return *failure_; }
+
+private:
+    std::optional<RuntimeError> failure_;
+};
+
+}  // namespace platform
