@@ -1,0 +1,44 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+#include "platform/desktop.h"
+
+namespace platform {
+
+// The desktop services on the calling thread's message queue. Create it on the
+// user-interface thread and use it only there.
+class Win32Desktop final : public Desktop {
+public:
+    // The main window owns message boxes and handles keyboard navigation.
+    void SetMainWindow(HWND window) noexcept { mainWindow_ = window; }
+
+    void ShowMessageBox(const std::wstring& prompt, int buttonsCode,
+                        const std::wstring& title) override;
+    bool ProcessPendingEvents() override;
+    void SetMousePointer(int pointerCode) override;
+
+    // The cursor that every window of the tool shows now, or null for each
+    // window's own.
+    HCURSOR OverrideCursor() const noexcept { return overrideCursor_; }
+
+    // Runs an operation on a worker thread. Meanwhile this thread repaints and
+    // answers messages sent from other threads, but takes no input, so that no
+    // click or key can start anything while the operation runs.
+    void RunWhilePainting(const std::function<void()>& operation);
+
+    // Runs the message loop until the program is asked to end; returns its exit code.
+    int RunMessageLoop();
+
+private:
+    bool Dispatch(const MSG& message);
+
+    HWND mainWindow_ = nullptr;
+    HCURSOR overrideCursor_ = nullptr;
+    bool quitting_ = false;
+    int exitCode_ = 0;
+};
+
+}  // namespace platform

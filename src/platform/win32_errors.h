@@ -1,0 +1,22 @@
+#pragma once
+
+#include <windows.h>
+
+#include "platform/runtime_error.h"
+
+namespace platform {
+
+// Translates a Win32 error code into the tool's runtime-error numbering. Codes
+// without a classic number keep their HRESULT form, which is negative and so
+// never collides with the numbers that callers tell apart.
+RuntimeError RuntimeErrorFromWin32(DWORD code);
+
+// The runtime error of a classic number, with its classic description.
+RuntimeError ClassicRuntimeError(std::int32_t number);
+
+inline RuntimeError LastRuntimeError() { return RuntimeErrorFromWin32(::GetLastError()); }
+
+// The system's own text for a Win32 error code, without the trailing line break.
+std::wstring SystemMessage(DWORD code);
+
+}  // namespace platform

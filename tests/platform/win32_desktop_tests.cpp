@@ -1,0 +1,104 @@
+// The message handling that keeps the window alive during long operations.
+
+#include "platform/win32_desktop.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+struct Counts {
+    int paints = 0;
+    int posted = 0;
+};
+
+constexpr UINT kPostedInput = WM_APP + 1;
+constexpr UINT kSentProbe = WM_APP + 2;
+
+LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* counts = reinterpret_cast<Counts*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    switch (message) {
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            ::BeginPaint(window, &paint);
+            ::EndPaint(window, &paint);
+            ++counts->paints;
+            return 0;
+        }
+        case kPostedInput:
+            ++counts->posted;
+            return 0;
+        case kSentProbe:
+            return 42;
+        default:
+            return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+class Win32DesktopTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = CountingProc;
+        windowClass.hInstance = ::GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"ZvDesktopTest";
+        ::RegisterClassW(&windowClass);
+        window_ = ::CreateWindowW(L"ZvDesktopTest", L"test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                                  0, 200, 100, nullptr, nullptr, windowClass.hInstance, nullptr);
+        ASSERT_NE(window_, nullptr);
+        ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&counts_));
+        desktop_.SetMainWindow(window_);
+        desktop_.ProcessPendingEvents();
+        counts_ = {};
+    }
+    void TearDown() override { ::DestroyWindow(window_); }
+
+    HWND window_ = nullptr;
+    Counts counts_;
+    platform::Win32Desktop desktop_;
+};
+
+TEST_F(Win32DesktopTest, LongOperationRepaintsAndAnswersButTakesNoInput) {
+    std::atomic<LRESULT> answer = 0;
+    DWORD_PTR reply = 0;
+    ::PostMessageW(window_, kPostedInput, 0, 0);
+    const DWORD uiThread = ::GetCurrentThreadId();
+    desktop_.RunWhilePainting([&] {
+        EXPECT_NE(::GetCurrentThreadId(), uiThread);
+        ::InvalidateRect(window_, nullptr, TRUE);
+        // Another program asking whether the window is alive gets its answer.
+        std::thread asker([&] {
+            if (::SendMessageTimeoutW(window_, kSentProbe, 0, 0, SMTO_ABORTIFHUNG, 2000, &reply)) {
+                answer = static_cast<LRESULT>(reply);
+            }
+        });
+        asker.join();
+        ::Sleep(200);
+    });
+    EXPECT_EQ(answer, 42);
+    EXPECT_GE(counts_.paints, 1);
+    EXPECT_EQ(counts_.posted, 0) << "input must wait until the operation has ended";
+
+    EXPECT_TRUE(desktop_.ProcessPendingEvents());
+    EXPECT_EQ(counts_.posted, 1);
+}
+
+TEST_F(Win32DesktopTest, QuitEndsEventPassesAndTheLoop) {
+    ::PostQuitMessage(3);
+    EXPECT_FALSE(desktop_.ProcessPendingEvents());
+    EXPECT_FALSE(desktop_.ProcessPendingEvents());
+    EXPECT_EQ(desktop_.RunMessageLoop(), 3);
+}
+
+TEST_F(Win32DesktopTest, HourglassOverridesUntilReset) {
+    desktop_.SetMousePointer(platform::kPointerHourglass);
+    EXPECT_EQ(desktop_.OverrideCursor(), ::LoadCursorW(nullptr, IDC_WAIT));
+    desktop_.SetMousePointer(platform::kPointerDefault);
+    EXPECT_EQ(desktop_.OverrideCursor(), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,209 @@
+// The Win32 file system against real files on the prefix's C: drive.
+
+#include "platform/win32_file_system.h"
+
+#include <windows.h>
+#include <winioctl.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "platform/unique_win32.h"
+#include "platform/win32_errors.h"
+
+namespace fs = std::filesystem;
+using platform::RuntimeError;
+using platform::UniqueFile;
+using platform::Win32FileSystem;
+
+namespace {
+
+class Win32FileSystemTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root_ = fs::temp_directory_path() /
+                (L"zv_fs_" + std::to_wstring(::GetCurrentProcessId()) + L"_" +
+                 std::to_wstring(::GetTickCount64()));
+        fs::create_directories(root_);
+    }
+    void TearDown() override {
+        for (const auto& entry : fs::recursive_directory_iterator(root_)) {
+            ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
+        fs::remove_all(root_);
+    }
+
+    std::wstring Path(const std::wstring& name) const { return (root_ / name).wstring(); }
+
+    std::wstring Write(const std::wstring& name, const std::string& content) const {
+        std::ofstream(root_ / name, std::ios::binary) << content;
+        return Path(name);
+    }
+
+    static std::string Read(const std::wstring& path) {
+        std::ifstream in(fs::path(path), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+
+    fs::path root_;
+    Win32FileSystem files_;
+};
+
+void ExpectError(const platform::Result<void>& result, std::int32_t number) {
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().number, number) << std::string(result.error().description.begin(),
+                                                            result.error().description.end());
+}
+
+TEST_F(Win32FileSystemTest, LengthOfFilesAndFolders) {
+    const auto folder = files_.QueryLength(L"C:\\windows");
+    ASSERT_TRUE(folder.ok());
+    EXPECT_GE(folder.value(), 0);
+
+    EXPECT_EQ(files_.QueryLength(Write(L"seven.avi", "1234567")).value(), 7);
+
+    for (const std::wstring& missing : {Path(L"missing.avi"), Path(L"no folder\\missing.avi")}) {
+        const auto length = files_.QueryLength(missing);
+        ASSERT_FALSE(length.ok());
+        EXPECT_EQ(length.error(), (RuntimeError{53, L"File not found"}));
+    }
+}
+
+TEST_F(Win32FileSystemTest, SparseFileBeyondFourGibibytesCountsWithItsFullLength) {
+    const std::wstring path = Path(L"huge.avi");
+    {
+        const UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(file);
+        DWORD ignored = 0;
+        ::DeviceIoControl(file.get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
+        LARGE_INTEGER end{};
+        end.QuadPart = (5LL << 30) + 3;
+        ASSERT_TRUE(::SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN));
+        ASSERT_TRUE(::SetEndOfFile(file.get()));
+    }
+    const auto length = files_.QueryLength(path);
+    ASSERT_TRUE(length.ok());
+    EXPECT_EQ(length.value(), (5LL << 30) + 3);
+}
+
+TEST_F(Win32FileSystemTest, FindFirstEntryHonoursTheFolderMask) {
+    fs::create_directory(root_ / L"only a folder");
+    const std::wstring pattern = Path(L"*.*");
+    EXPECT_EQ(files_.FindFirstEntry(pattern, 0).value(), L"");
+    EXPECT_FALSE(files_.FindFirstEntry(pattern, platform::kListFolders).value().empty());
+    Write(L"file.avi", "x");
+    EXPECT_EQ(files_.FindFirstEntry(pattern, 0).value(), L"file.avi");
+    EXPECT_FALSE(files_.FindFirstEntry(L"C:\\*.*", platform::kListFolders).value().empty());
+}
+
+TEST_F(Win32FileSystemTest, MakeFolderTellsExistingFromMissingParent) {
+    EXPECT_TRUE(files_.MakeFolder(Path(L"new")).ok());
+    EXPECT_TRUE(fs::is_directory(root_ / L"new"));
+    ExpectError(files_.MakeFolder(Path(L"new")), 75);
+    ExpectError(files_.MakeFolder(Path(L"absent\\child")), 76);
+}
+
+TEST_F(Win32FileSystemTest, CopyReplacesTheDestinationAndLeavesNoTemporaryFile) {
+    const std::wstring source = Write(L"V3_Zent.avi", "new content");
+    const std::wstring destination = Write(L"ZV_Zent.avi", "older and longer content");
+    ASSERT_TRUE(files_.CopyReplacing(source, destination).ok());
+    EXPECT_EQ(Read(destination), "new content");
+    EXPECT_EQ(Read(source), "new content");
+    EXPECT_FALSE(fs::exists(platform::TemporaryCopyName(destination)));
+
+    const std::wstring fresh = Path(L"ZV_Fresh.avi");
+    ASSERT_TRUE(files_.CopyReplacing(source, fresh).ok());
+    EXPECT_EQ(Read(fresh), "new content");
+}
+
+TEST_F(Win32FileSystemTest, CopyOfSeveralChunksIsExact) {
+    std::string content(5 * 1024 * 1024 + 17, '\0');
+    for (std::size_t i = 0; i < content.size(); ++i) {
+        content[i] = static_cast<char>((i * 2654435761u) >> 13);
+    }
+    const std::wstring destination = Path(L"ZV_Big.avi");
+    ASSERT_TRUE(files_.CopyReplacing(Write(L"Big.avi", content), destination).ok());
+    EXPECT_EQ(Read(destination), content);
+}
+
+TEST_F(Win32FileSystemTest, RefusedCopiesLeaveBothFilesIntact) {
+    const std::wstring source = Write(L"V3_Zent.avi", "old");
+    const std::wstring destination = Write(L"ZV_Zent.avi", "kept");
+    ::SetFileAttributesW(destination.c_str(), FILE_ATTRIBUTE_READONLY);
+    ExpectError(files_.CopyReplacing(source, destination), 70);
+    EXPECT_EQ(Read(destination), "kept");
+    EXPECT_EQ(Read(source), "old");
+    EXPECT_FALSE(fs::exists(platform::TemporaryCopyName(destination)));
+
+    fs::create_directory(root_ / L"V4_Zent.avi");
+    ExpectError(files_.CopyReplacing(Path(L"V4_Zent.avi"), Path(L"ZV_Other.avi")), 75);
+    fs::create_directory(root_ / L"ZV_Folder.avi");
+    ExpectError(files_.CopyReplacing(source, Path(L"ZV_Folder.avi")), 75);
+    EXPECT_FALSE(fs::exists(root_ / L"ZV_Other.avi"));
+}
+
+TEST_F(Win32FileSystemTest, CopyOfAFileHeldForWritingIsRefused) {
+    const std::wstring source = Write(L"V3_Zent.avi", "busy");
+    const UniqueFile writer(::CreateFileW(source.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(writer);
+    ExpectError(files_.CopyReplacing(source, Path(L"ZV_Zent.avi")), 70);
+    EXPECT_FALSE(fs::exists(root_ / L"ZV_Zent.avi"));
+}
+
+TEST_F(Win32FileSystemTest, RemoveRefusesReadOnlyAndHeldFiles) {
+    const std::wstring readOnly = Write(L"V3_Zent.avi", "a");
+    ::SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+    ExpectError(files_.RemoveFile(readOnly), 70);
+    EXPECT_TRUE(fs::exists(readOnly));
+
+    const std::wstring held = Write(L"V4_Zent.avi", "b");
+    {
+        const UniqueFile reader(::CreateFileW(held.c_str(), GENERIC_READ,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(reader);
+        const ULONGLONG start = ::GetTickCount64();
+        ExpectError(files_.RemoveFile(held), 70);
+        // A holder is given about a second to let go before the refusal counts.
+        EXPECT_GE(::GetTickCount64() - start, 500u);
+        EXPECT_LE(::GetTickCount64() - start, 3000u);
+        EXPECT_TRUE(fs::exists(held));
+    }
+    EXPECT_TRUE(files_.RemoveFile(held).ok());
+    EXPECT_FALSE(fs::exists(held));
+    ExpectError(files_.RemoveFile(held), 53);
+}
+
+TEST(RuntimeErrorFromWin32, ClassicNumbersAndTexts) {
+    using platform::RuntimeErrorFromWin32;
+    EXPECT_EQ(RuntimeErrorFromWin32(ERROR_FILE_NOT_FOUND), (RuntimeError{53, L"File not found"}));
+    EXPECT_EQ(RuntimeErrorFromWin32(ERROR_PATH_NOT_FOUND), (RuntimeError{76, L"Path not found"}));
+    EXPECT_EQ(RuntimeErrorFromWin32(ERROR_ALREADY_EXISTS),
+              (RuntimeError{75, L"Path/File access error"}));
+    EXPECT_EQ(RuntimeErrorFromWin32(ERROR_ACCESS_DENIED), (RuntimeError{70, L"Permission denied"}));
+    EXPECT_EQ(RuntimeErrorFromWin32(ERROR_SHARING_VIOLATION),
+              (RuntimeError{70, L"Permission denied"}));
+    EXPECT_EQ(RuntimeErrorFromWin32(ERROR_DISK_FULL), (RuntimeError{61, L"Disk full"}));
+    EXPECT_EQ(RuntimeErrorFromWin32(ERROR_HANDLE_DISK_FULL), (RuntimeError{61, L"Disk full"}));
+
+    // Anything else keeps the system's text and a number no caller mistakes.
+    for (const DWORD code : {ERROR_INVALID_FUNCTION, ERROR_BAD_NETPATH, ERROR_DEV_NOT_EXIST,
+                             ERROR_SUCCESS}) {
+        const RuntimeError error = RuntimeErrorFromWin32(code);
+        EXPECT_NE(error.number, 53);
+        EXPECT_NE(error.number, 75);
+        EXPECT_NE(error.number, 76);
+        EXPECT_NE(error.number, 0);
+        EXPECT_FALSE(error.description.empty());
+    }
+    EXPECT_EQ(RuntimeErrorFromWin32(ERROR_INVALID_FUNCTION).description,
+              platform::SystemMessage(ERROR_INVALID_FUNCTION));
+}
+
+}  // namespace
