@@ -3,7 +3,7 @@
 # (see wine-session.sh), on its Xvfb display.
 #   wine-run.sh STATE PROGRAM [ARGS...]
 set -euo pipefail
-state=${1:?usage: wine-run.sh STATE PROGRAM [ARGS...]}
+state=$(readlink -f "${1:?usage: wine-run.sh STATE PROGRAM [ARGS...]}")
 shift
 here=$(dirname "$(readlink -f "$0")")
 if [ ! -f "$state/prefix/.ready" ] || [ ! -f "$state/display" ]; then

@@ -1,0 +1,415 @@
+#include "ui/main_window.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <iterator>
+
+#include "migration/tutorial_migration.h"
+#include "ui/resource.h"
+
+namespace ui {
+namespace {
+
+// A fixed dialog frame: a caption with the close box only, no sizing border.
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kWindowExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+
+constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
+// Centred lines broken at word boundaries (and inside words too long for a
+// line); text beyond the box is clipped, and "&" is shown as it is.
+constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | SS_CENTER | SS_EDITCONTROL | SS_NOPREFIX;
+
+using UniqueDc = platform::UniqueAny<platform::HandleTraits<HDC, ::DeleteDC>>;
+
+COLORREF ToColorRef(std::uint32_t oleColour) {
+    if ((oleColour & 0x80000000u) != 0) {
+        return ::GetSysColor(static_cast<int>(oleColour & 0xFFu));
+    }
+    return static_cast<COLORREF>(oleColour);
+}
+
+std::size_t IndexOf(ControlId id) {
+    const auto found = std::find_if(kControls.begin(), kControls.end(),
+                                    [id](const ControlSpec& spec) { return spec.id == id; });
+    return static_cast<std::size_t>(std::distance(kControls.begin(), found));
+}
+
+platform::UniqueFont MakeFont(const FontSpec& spec, int hundredthsOfPoint, UINT dpi) {
+    if (spec.face.empty()) {
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof(metrics);
+        if (::SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0,
+                                         dpi)) {
+            return platform::UniqueFont(::CreateFontIndirectW(&metrics.lfMessageFont));
+        }
+        return {};
+    }
+    LOGFONTW font{};
+    font.lfHeight = -::MulDiv(hundredthsOfPoint, static_cast<int>(dpi), 7200);
+    font.lfWeight = FW_NORMAL;
+    font.lfItalic = spec.italic ? TRUE : FALSE;
+    font.lfCharSet = ANSI_CHARSET;
+    font.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    font.lfQuality = DEFAULT_QUALITY;
+    font.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
+    const std::size_t length = std::min(spec.face.size(), std::size(font.lfFaceName) - 1);
+    std::wmemcpy(font.lfFaceName, spec.face.data(), length);
+    return platform::UniqueFont(::CreateFontIndirectW(&font));
+}
+
+SIZE WindowSizeForDpi(UINT dpi) {
+    RECT frame{0, 0, TwipsToPixels(kFrmUpdate.clientWidthTwips, static_cast<int>(dpi)),
+               TwipsToPixels(kFrmUpdate.clientHeightTwips, static_cast<int>(dpi))};
+    ::AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, kWindowExStyle, dpi);
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+// The system menu of a fixed dialog: Move and Close only.
+void TrimSystemMenu(HWND window) {
+    if (const HMENU menu = ::GetSystemMenu(window, FALSE)) {
+        for (const UINT command : {SC_RESTORE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE}) {
+            ::DeleteMenu(menu, command, MF_BYCOMMAND);
+        }
+    }
+}
+
+}  // namespace
+
+bool MainWindow::RegisterWindowClass(HINSTANCE instance) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = &WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
+    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kFrmUpdate.className.data();
+    return ::RegisterClassExW(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+MainWindow::MainWindow(platform::Win32Desktop& desktop, platform::FileSystem& files)
+    : desktop_(desktop), files_(files) {}
+
+MainWindow::~MainWindow() {
+    if (window_ != nullptr) {
+        ::DestroyWindow(window_);
+    }
+}
+
+bool MainWindow::Create(HINSTANCE instance) {
+    instance_ = instance;
+    picture_ = LoadPictureResource(instance, IDR_PICTURE);
+
+    const SIZE size = WindowSizeForDpi(::GetDpiForSystem());
+    const HWND created = ::CreateWindowExW(
+        kWindowExStyle, kFrmUpdate.className.data(), kFrmUpdate.title.data(), kWindowStyle,
+        CW_USEDEFAULT, 0, size.cx, size.cy, nullptr, nullptr, instance, this);
+    if (created == nullptr) {
+        return false;
+    }
+    desktop_.SetMainWindow(window_);
+    TrimSystemMenu(window_);
+
+    dpi_ = ::GetDpiForWindow(window_);
+    const SIZE scaled = WindowSizeForDpi(dpi_);
+    ::SetWindowPos(window_, nullptr, 0, 0, scaled.cx, scaled.cy,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetIcons();
+    CreateControls();
+    LayOut();
+    RunLoadSteps();
+    return true;
+}
+
+void MainWindow::Show(int showCommand) {
+    ::ShowWindow(window_, showCommand);
+    ::UpdateWindow(window_);
+    ::SetFocus(Control(ControlId::cmdBegin));
+}
+
+HWND MainWindow::Control(ControlId id) const noexcept {
+    const std::size_t index = IndexOf(id);
+    return index < controls_.size() ? controls_[index].window : nullptr;
+}
+
+MainWindow::ControlState& MainWindow::State(ControlId id) { return controls_[IndexOf(id)]; }
+
+void MainWindow::CreateControls() {
+    // Windows are created in tab order, which is also the order in which the
+    // dialog manager moves the focus.
+    std::array<const ControlSpec*, kControls.size()> byTabIndex{};
+    std::transform(kControls.begin(), kControls.end(), byTabIndex.begin(),
+                   [](const ControlSpec& spec) { return &spec; });
+    std::stable_sort(byTabIndex.begin(), byTabIndex.end(),
+                     [](const ControlSpec* a, const ControlSpec* b) {
+                         return static_cast<unsigned>(a->tabIndex) <
+                                static_cast<unsigned>(b->tabIndex);
+                     });
+    for (const ControlSpec* spec : byTabIndex) {
+        ControlState& state = State(spec->id);
+        state.foreColour = spec->foreColour;
+        SetBackColour(spec->id, spec->backColour);
+        if (spec->kind == ControlKind::Picture) {
+            continue;  // drawn by the window itself, like a windowless image control
+        }
+        const bool isButton = spec->kind == ControlKind::PushButton;
+        const DWORD style = isButton ? kButtonStyle : kLabelStyle | (spec->border ? WS_BORDER : 0);
+        state.window = ::CreateWindowExW(0, isButton ? L"BUTTON" : L"STATIC", spec->text.data(),
+                                         style, 0, 0, 0, 0, window_,
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec->id)),
+                                         instance_, nullptr);
+    }
+}
+
+void MainWindow::RunLoadSteps() {
+    SetWindowBackColour(kWhite);
+    SetBackColour(ControlId::lblNotify, kWhite);
+    notifyHundredthsOfPoint_ = kNotifyLoadedHundredthsOfPoint;
+    ApplyFont(ControlId::lblNotify);
+    Write(std::wstring(kStandingBy));
+    SetBackColour(ControlId::Label1, kWhite);
+    SetBackColour(ControlId::Label2, kWhite);
+}
+
+void MainWindow::LayOut() {
+    for (const ControlSpec& spec : kControls) {
+        const HWND control = Control(spec.id);
+        if (control == nullptr) {
+            continue;
+        }
+        const PixelRect pixels = ToPixels(spec.bounds, static_cast<int>(dpi_));
+        ::SetWindowPos(control, nullptr, pixels.left, pixels.top, pixels.width, pixels.height,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        ApplyFont(spec.id);
+    }
+    ::InvalidateRect(window_, nullptr, TRUE);
+}
+
+void MainWindow::ApplyFont(ControlId id) {
+    ControlState& state = State(id);
+    if (state.window == nullptr) {
+        return;
+    }
+    const FontSpec& spec = Spec(id).font;
+    const int size = id == ControlId::lblNotify ? notifyHundredthsOfPoint_ : spec.hundredthsOfPoint;
+    platform::UniqueFont font = MakeFont(spec, size, dpi_);
+    ::SendMessageW(state.window, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    // The control no longer uses the old font once it has the new one.
+    state.font = std::move(font);
+}
+
+void MainWindow::SetBackColour(ControlId id, std::uint32_t colour) {
+    ControlState& state = State(id);
+    state.backColour = colour;
+    state.backBrush.reset(::CreateSolidBrush(ToColorRef(colour)));
+    if (state.window != nullptr) {
+        ::InvalidateRect(state.window, nullptr, TRUE);
+    }
+}
+
+void MainWindow::SetWindowBackColour(std::uint32_t colour) {
+    backColour_ = colour;
+    backBrush_.reset(::CreateSolidBrush(ToColorRef(colour)));
+    ::InvalidateRect(window_, nullptr, TRUE);
+}
+
+void MainWindow::SetIcons() {
+    const auto load = [this](int metricX, int metricY) {
+        return platform::UniqueIcon(static_cast<HICON>(
+            ::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                         ::GetSystemMetricsForDpi(metricX, dpi_),
+                         ::GetSystemMetricsForDpi(metricY, dpi_), LR_DEFAULTCOLOR)));
+    };
+    platform::UniqueIcon big = load(SM_CXICON, SM_CYICON);
+    platform::UniqueIcon small = load(SM_CXSMICON, SM_CYSMICON);
+    ::SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+    ::SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+    bigIcon_ = std::move(big);
+    smallIcon_ = std::move(small);
+}
+
+void MainWindow::Write(const std::wstring& text) {
+    statusText_ = text;
+    // After the window has gone, a run that is winding down writes nowhere.
+    if (const HWND label = Control(ControlId::lblNotify)) {
+        ::SetWindowTextW(label, statusText_.c_str());
+    }
+}
+
+std::wstring MainWindow::Read() const { return statusText_; }
+
+void MainWindow::On() { desktop_.SetMousePointer(platform::kPointerHourglass); }
+
+void MainWindow::Off() { desktop_.SetMousePointer(platform::kPointerDefault); }
+
+LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* creating = static_cast<MainWindow*>(
+            reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+        creating->window_ = window;
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creating));
+    } else if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    }
+    auto* self = reinterpret_cast<MainWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr) {
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    try {
+        return self->HandleMessage(window, message, wParam, lParam);
+    } catch (...) {
+        // No C++ exception may unwind through the system's frames.
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam));
+            return 0;
+        case WM_CLOSE:
+            OnExit();
+            return 0;
+        case WM_PAINT:
+            OnPaint();
+            return 0;
+        case WM_ERASEBKGND:
+            return OnEraseBackground(reinterpret_cast<HDC>(wParam));
+        case WM_CTLCOLORSTATIC:
+            return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_SETCURSOR:
+            if (OnSetCursor()) {
+                return TRUE;
+            }
+            break;
+        case WM_ACTIVATE:
+            OnActivate(LOWORD(wParam) != WA_INACTIVE);
+            return 0;
+        case WM_DPICHANGED:
+            OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
+        case WM_DESTROY:
+            OnDestroy();
+            return 0;
+        default:
+            break;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+void MainWindow::OnCommand(int id, int notification) {
+    if (notification != BN_CLICKED) {
+        return;
+    }
+    switch (static_cast<ControlId>(id)) {
+        case ControlId::cmdBegin:
+            OnBegin();
+            break;
+        case ControlId::cmdExit:
+            OnExit();
+            break;
+        default:
+            break;  // Enter and Esc arrive as IDOK and IDCANCEL: neither does anything
+    }
+}
+
+void MainWindow::OnBegin() {
+    // A click let through by a run's event pass must not start a second run
+    // over the same files.
+    if (running_) {
+        return;
+    }
+    running_ = true;
+    platform::ScopeExit finished([this] { running_ = false; });
+    try {
+        migration::CheckTutorialFiles({files_, desktop_, *this, *this});
+    } catch (...) {
+        Off();
+    }
+}
+
+void MainWindow::OnExit() {
+    if (window_ != nullptr) {
+        ::DestroyWindow(window_);
+    }
+}
+
+void MainWindow::OnPaint() {
+    PAINTSTRUCT paint;
+    const HDC dc = ::BeginPaint(window_, &paint);
+    platform::ScopeExit endPaint([&] { ::EndPaint(window_, &paint); });
+    if (!picture_.bitmap) {
+        return;
+    }
+    const UniqueDc source(::CreateCompatibleDC(dc));
+    if (!source) {
+        return;
+    }
+    const HGDIOBJ previous = ::SelectObject(source.get(), picture_.bitmap.get());
+    platform::ScopeExit restore([&] { ::SelectObject(source.get(), previous); });
+    // Stretched to fill its box, proportions not kept.
+    const PixelRect box = ToPixels(Spec(ControlId::Image1).bounds, static_cast<int>(dpi_));
+    ::SetStretchBltMode(dc, HALFTONE);
+    ::SetBrushOrgEx(dc, 0, 0, nullptr);
+    ::StretchBlt(dc, box.left, box.top, box.width, box.height, source.get(), 0, 0,
+                 picture_.size.cx, picture_.size.cy, SRCCOPY);
+}
+
+bool MainWindow::OnEraseBackground(HDC dc) {
+    RECT client;
+    ::GetClientRect(window_, &client);
+    ::FillRect(dc, &client, backBrush_ ? backBrush_.get() : ::GetSysColorBrush(COLOR_BTNFACE));
+    return true;
+}
+
+LRESULT MainWindow::OnControlColour(HDC dc, HWND control) {
+    for (const ControlState& state : controls_) {
+        if (state.window == control && control != nullptr) {
+            ::SetBkColor(dc, ToColorRef(state.backColour));
+            ::SetTextColor(dc, ToColorRef(state.foreColour));
+            return reinterpret_cast<LRESULT>(state.backBrush.get());
+        }
+    }
+    return ::DefWindowProcW(window_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                            reinterpret_cast<LPARAM>(control));
+}
+
+bool MainWindow::OnSetCursor() {
+    // The hourglass shows over the whole window, whichever control is under it.
+    if (const HCURSOR cursor = desktop_.OverrideCursor()) {
+        ::SetCursor(cursor);
+        return true;
+    }
+    return false;
+}
+
+void MainWindow::OnActivate(bool active) {
+    if (!active) {
+        focusBeforeDeactivation_ = ::GetFocus();
+        return;
+    }
+    const HWND focus = ::IsChild(window_, focusBeforeDeactivation_) ? focusBeforeDeactivation_
+                                                                     : Control(ControlId::cmdBegin);
+    ::SetFocus(focus);
+}
+
+void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    const SIZE size = WindowSizeForDpi(dpi_);
+    ::SetWindowPos(window_, nullptr, suggested.left, suggested.top, size.cx, size.cy,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    SetIcons();
+    LayOut();
+}
+
+void MainWindow::OnDestroy() {
+    desktop_.SetMainWindow(nullptr);
+    for (ControlState& state : controls_) {
+        state.window = nullptr;
+    }
+    window_ = nullptr;
+    ::PostQuitMessage(0);
+}
+
+}  // namespace ui

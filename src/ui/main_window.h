@@ -1,0 +1,92 @@
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+#include "migration/window_services.h"
+#include "platform/file_system.h"
+#include "platform/unique_win32.h"
+#include "platform/win32_desktop.h"
+#include "ui/layout.h"
+#include "ui/picture.h"
+
+namespace ui {
+
+// frmUpdate: the tool's only window. It provides the status line and the busy
+// cursor through which the migration run reports.
+class MainWindow final : public migration::StatusLine, public migration::BusyCursor {
+public:
+    MainWindow(platform::Win32Desktop& desktop, platform::FileSystem& files);
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+    ~MainWindow() override;
+
+    // Registers the window class; false if it could not be registered.
+    static bool RegisterWindowClass(HINSTANCE instance);
+
+    // Creates the window and its controls and runs the load steps; the window
+    // is not shown yet. False if the window could not be created.
+    bool Create(HINSTANCE instance);
+    void Show(int showCommand);
+
+    HWND Handle() const noexcept { return window_; }
+    HWND Control(ControlId id) const noexcept;
+    UINT Dpi() const noexcept { return dpi_; }
+
+    void Write(const std::wstring& text) override;
+    std::wstring Read() const override;
+    void On() override;
+    void Off() override;
+
+private:
+    struct ControlState {
+        HWND window = nullptr;
+        platform::UniqueFont font;
+        platform::UniqueBrush backBrush;
+        std::uint32_t backColour = 0;
+        std::uint32_t foreColour = 0;
+    };
+
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    void CreateControls();
+    void RunLoadSteps();
+    void LayOut();
+    void ApplyFont(ControlId id);
+    void SetBackColour(ControlId id, std::uint32_t colour);
+    void SetWindowBackColour(std::uint32_t colour);
+    void SetIcons();
+    ControlState& State(ControlId id);
+
+    void OnCommand(int id, int notification);
+    void OnBegin();
+    void OnExit();
+    void OnPaint();
+    bool OnEraseBackground(HDC dc);
+    LRESULT OnControlColour(HDC dc, HWND control);
+    bool OnSetCursor();
+    void OnActivate(bool active);
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
+    void OnDestroy();
+
+    platform::Win32Desktop& desktop_;
+    platform::FileSystem& files_;
+    HINSTANCE instance_ = nullptr;
+    HWND window_ = nullptr;
+    UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+    std::array<ControlState, kControls.size()> controls_;
+    std::uint32_t backColour_ = kFrmUpdate.backColour;
+    platform::UniqueBrush backBrush_;
+    int notifyHundredthsOfPoint_ = Spec(ControlId::lblNotify).font.hundredthsOfPoint;
+    std::wstring statusText_;
+    Picture picture_;
+    platform::UniqueIcon bigIcon_;
+    platform::UniqueIcon smallIcon_;
+    HWND focusBeforeDeactivation_ = nullptr;
+    bool running_ = false;
+};
+
+}  // namespace ui

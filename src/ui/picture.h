@@ -1,0 +1,19 @@
+#pragma once
+
+#include <windows.h>
+
+#include "platform/unique_win32.h"
+
+namespace ui {
+
+struct Picture {
+    platform::UniqueBitmap bitmap;  // 32 bits per pixel, top-down
+    SIZE size{};
+};
+
+// Decodes an image resource (RCDATA) with the Windows Imaging Component. COM
+// must be initialised on the calling thread. An empty picture on failure: the
+// window is still usable without it.
+Picture LoadPictureResource(HINSTANCE instance, int resourceId);
+
+}  // namespace ui

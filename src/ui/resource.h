@@ -1,0 +1,5 @@
+#pragma once
+
+// Resource identifiers shared by the code and the resource script.
+#define IDI_APP 1
+#define IDR_PICTURE 101
