@@ -2,6 +2,7 @@
 # Brings up, or takes down, the Wine session of one state folder: an Xvfb
 # display, a Wine prefix and a persistent wineserver.
 #   wine-session.sh up STATE      start Xvfb, create the prefix once, keep a server alive
+#                                 (with WINE_SESSION_DISPLAY=:N, use that display instead)
 #   wine-session.sh down STATE    stop the prefix's Wine processes and the display
 set -euo pipefail
 
@@ -17,7 +18,11 @@ display_alive() {
 }
 
 start_display() {
-    display_alive && return
+    if [ -n "${WINE_SESSION_DISPLAY:-}" ]; then
+        echo "$WINE_SESSION_DISPLAY" >"$state/display"
+        return
+    fi
+    display_alive && [ -f "$state/display" ] && return
     rm -f "$state/display"
     setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -ac \
         3>"$state/display.num" </dev/null >"$state/xvfb.log" 2>&1 &

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the host unit tests under sanitizers,
+# then the Windows tests under Wine and Xvfb. Exits non-zero on any failure.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh || exit 1
+
+wine_state=build/windows/wine
+trap 'cmake/wine-session.sh down "$wine_state" >/dev/null 2>&1' EXIT
+
+build() {
+    cmake --preset "$1" >/dev/null && cmake --build --preset "$1" -- -k 0
+}
+
+status=0
+build host || status=1
+build windows || status=1
+ctest --preset host || status=1
+ctest --preset windows || status=1
+exit "$status"
