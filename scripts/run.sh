@@ -51,12 +51,13 @@ else
     wine_run "$exe" &
     app=$!
     wine_run "$driver" wait-window 30000
-    wine_run "$driver" begin
     result=0
-    wine_run "$driver" wait-finished 120000 || result=$?
+    echo "Pressing Begin..."
+    wine_run "$driver" run 120000 || result=$?
     shot="$repo/build/sandbox/screenshot.png"
+    read -r left top right bottom < <(wine_run "$driver" rect window | tr -d '\r')
     xwd -root -display "$(cat "$state/display")" -silent >"$state/screen.xwd"
-    convert "xwd:$state/screen.xwd" -crop 460x300+0+0 +repage "$shot"
+    convert "xwd:$state/screen.xwd" -crop "$((right - left))x$((bottom - top))+$left+$top" +repage "$shot"
     echo "Screenshot: $shot"
     wine_run "$driver" close >/dev/null || true
     wait "$app" || true

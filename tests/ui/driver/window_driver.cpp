@@ -1,0 +1,138 @@
+#include "window_driver.h"
+
+#include <cwctype>
+
+#include "platform/unique_win32.h"
+
+namespace driver {
+
+HWND FindMainWindow() {
+    return ::FindWindowW(ui::kFrmUpdate.className.data(), ui::kFrmUpdate.title.data());
+}
+
+HWND FindControl(HWND mainWindow, ui::ControlId id) {
+    return ::GetDlgItem(mainWindow, static_cast<int>(id));
+}
+
+std::optional<std::wstring> ReadText(HWND window, DWORD timeoutMs) {
+    DWORD_PTR length = 0;
+    if (!::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, timeoutMs,
+                               &length)) {
+        return std::nullopt;
+    }
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!::SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                               SMTO_ABORTIFHUNG, timeoutMs, &copied)) {
+        return std::nullopt;
+    }
+    text.resize(copied);
+    return text;
+}
+
+std::optional<std::wstring> ReadStatus() {
+    const HWND window = FindMainWindow();
+    if (window == nullptr) {
+        return std::nullopt;
+    }
+    return ReadText(FindControl(window, ui::ControlId::lblNotify));
+}
+
+bool IsErrorReport(const std::wstring& status) {
+    // Find "  <number>: " after some text.
+    for (std::size_t at = status.find(L"  "); at != std::wstring::npos;
+         at = status.find(L"  ", at + 1)) {
+        std::size_t digits = at + 2;
+        if (digits < status.size() && status[digits] == L'-') {
+            ++digits;
+        }
+        std::size_t end = digits;
+        while (end < status.size() && std::iswdigit(status[end])) {
+            ++end;
+        }
+        if (end > digits && status.compare(end, 2, L": ") == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IsFinalStatus(const std::wstring& status) {
+    return status == L"We're Done!" || IsErrorReport(status);
+}
+
+HWND WaitForMainWindow(DWORD timeoutMs) {
+    HWND window = nullptr;
+    WaitUntil(
+        [&] {
+            window = FindMainWindow();
+            return window != nullptr && ::IsWindowVisible(window) &&
+                   ReadText(FindControl(window, ui::ControlId::lblNotify)) ==
+                       std::wstring(ui::kStandingBy);
+        },
+        timeoutMs);
+    return window != nullptr && ::IsWindowVisible(window) ? window : nullptr;
+}
+
+bool PostBegin(HWND mainWindow) {
+    return ::PostMessageW(FindControl(mainWindow, ui::ControlId::cmdBegin), BM_CLICK, 0, 0) != 0;
+}
+
+bool RunBegin(HWND mainWindow, DWORD timeoutMs) {
+    DWORD_PTR ignored = 0;
+    return ::SendMessageTimeoutW(FindControl(mainWindow, ui::ControlId::cmdBegin), BM_CLICK, 0, 0,
+                                 SMTO_NORMAL, timeoutMs, &ignored) != 0;
+}
+
+std::optional<DWORD> CloseAndWait(HWND mainWindow, DWORD timeoutMs) {
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(mainWindow, &processId);
+    const platform::UniqueHandle process(
+        ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process) {
+        return std::nullopt;
+    }
+    ::PostMessageW(mainWindow, WM_CLOSE, 0, 0);
+    DWORD exitCode = 0;
+    if (::WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0 ||
+        !::GetExitCodeProcess(process.get(), &exitCode)) {
+        return std::nullopt;
+    }
+    return exitCode;
+}
+
+HWND FindThreadWindow(HWND mainWindow, const std::wstring& title) {
+    struct Search {
+        const std::wstring* title;
+        HWND found;
+    } search{&title, nullptr};
+    const DWORD thread = ::GetWindowThreadProcessId(mainWindow, nullptr);
+    ::EnumThreadWindows(
+        thread,
+        [](HWND window, LPARAM parameter) -> BOOL {
+            auto* wanted = reinterpret_cast<Search*>(parameter);
+            wchar_t text[256] = {};
+            ::GetWindowTextW(window, text, 256);
+            if (*wanted->title == text && ::IsWindowVisible(window)) {
+                wanted->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string ToUtf8(const std::wstring& text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), size,
+                          nullptr, nullptr);
+    return utf8;
+}
+
+}  // namespace driver

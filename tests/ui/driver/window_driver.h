@@ -1,0 +1,63 @@
+#pragma once
+
+// Drives a running ZV_CheckFiles.exe from another process, through the window
+// messages that work across processes.
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "ui/layout.h"
+
+namespace driver {
+
+HWND FindMainWindow();
+HWND FindControl(HWND mainWindow, ui::ControlId id);
+
+// The window's text, or nothing if the window did not answer in time.
+std::optional<std::wstring> ReadText(HWND window, DWORD timeoutMs = 2000);
+
+// The text of the status line, or nothing if there is no window.
+std::optional<std::wstring> ReadStatus();
+
+// "We're Done!" or an error report: the text of a step, two blanks, the error
+// number, ": " and the description.
+bool IsErrorReport(const std::wstring& status);
+bool IsFinalStatus(const std::wstring& status);
+
+// Polls until the condition holds; false on timeout.
+template <class Condition>
+bool WaitUntil(Condition condition, DWORD timeoutMs, DWORD pollMs = 20) {
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (condition()) {
+            return true;
+        }
+        if (::GetTickCount64() >= deadline) {
+            return false;
+        }
+        ::Sleep(pollMs);
+    }
+}
+
+HWND WaitForMainWindow(DWORD timeoutMs);
+
+// Presses Begin without waiting.
+bool PostBegin(HWND mainWindow);
+
+// Presses Begin and returns once the run has ended: the button's click, and
+// with it the run, is handled inside the sent message. False on timeout, for
+// example while a message box waits for the user.
+bool RunBegin(HWND mainWindow, DWORD timeoutMs);
+
+// Closes the window and waits for its process to end; its exit code, or
+// nothing if it did not end in time.
+std::optional<DWORD> CloseAndWait(HWND mainWindow, DWORD timeoutMs);
+
+// A window of the process's thread with the given title, such as a message box.
+HWND FindThreadWindow(HWND mainWindow, const std::wstring& title);
+
+std::string ToUtf8(const std::wstring& text);
+
+}  // namespace driver

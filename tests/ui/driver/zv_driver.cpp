@@ -1,0 +1,174 @@
+// zv_driver: drives a running ZV_CheckFiles.exe from the command line.
+//
+//   zv_driver wait-window [ms]    wait for the window, loaded ("...standing by")
+//   zv_driver begin               press Begin and return at once
+//   zv_driver run [ms]            press Begin, wait for the run to end, print the status
+//   zv_driver wait-finished [ms]  wait for "We're Done!" or an error report, print it
+//   zv_driver status              print the status line
+//   zv_driver rect NAME           print "left top right bottom" on the screen of
+//                                 cmdBegin, cmdExit, lblNotify, window or client
+//   zv_driver close               close the window, wait for the process, print its exit code
+//   zv_driver peak-memory         print the tool's peak working set in bytes
+//   zv_driver dismiss TITLE [ms]  wait for a window of the tool titled TITLE (a message
+//                                 box), print its text and press its OK button
+//
+// Exit codes: 0 success ("We're Done!" for run and wait-finished), 3 the run
+// ended with an error report, 1 failure or timeout, 2 usage.
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+#include "platform/unique_win32.h"
+#include "window_driver.h"
+
+namespace {
+
+constexpr DWORD kDefaultTimeoutMs = 30000;
+
+void Print(const std::wstring& text) {
+    const std::string utf8 = driver::ToUtf8(text) + "\n";
+    std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+    std::fflush(stdout);
+}
+
+int Fail(const wchar_t* message) {
+    std::fwprintf(stderr, L"zv_driver: %ls\n", message);
+    return 1;
+}
+
+DWORD TimeoutArgument(int argc, wchar_t** argv, int index) {
+    return argc > index ? static_cast<DWORD>(std::wcstoul(argv[index], nullptr, 10))
+                        : kDefaultTimeoutMs;
+}
+
+int PrintFinal(const std::wstring& status) {
+    Print(status);
+    return status == L"We're Done!" ? 0 : 3;
+}
+
+int PrintRect(HWND window, const std::wstring& name) {
+    RECT rect{};
+    if (name == L"window") {
+        ::GetWindowRect(window, &rect);
+    } else if (name == L"client") {
+        ::GetClientRect(window, &rect);
+        ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    } else {
+        for (const ui::ControlSpec& spec : ui::kControls) {
+            if (name == spec.name) {
+                ::GetWindowRect(driver::FindControl(window, spec.id), &rect);
+            }
+        }
+    }
+    if (::IsRectEmpty(&rect)) {
+        return Fail(L"no such control");
+    }
+    Print(std::to_wstring(rect.left) + L" " + std::to_wstring(rect.top) + L" " +
+          std::to_wstring(rect.right) + L" " + std::to_wstring(rect.bottom));
+    return 0;
+}
+
+int PrintPeakMemory(HWND window) {
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    const platform::UniqueHandle process(
+        ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    PROCESS_MEMORY_COUNTERS counters{};
+    if (!process || !::K32GetProcessMemoryInfo(process.get(), &counters, sizeof(counters))) {
+        return Fail(L"cannot read the process's memory counters");
+    }
+    Print(std::to_wstring(counters.PeakWorkingSetSize));
+    return 0;
+}
+
+int Dismiss(HWND window, const std::wstring& title, DWORD timeoutMs) {
+    HWND box = nullptr;
+    if (!driver::WaitUntil([&] { return (box = driver::FindThreadWindow(window, title)) != nullptr; },
+                           timeoutMs)) {
+        return Fail(L"no such window");
+    }
+    // The prompt is the box's static text control.
+    std::wstring prompt;
+    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[32] = {};
+        ::GetClassNameW(child, className, 32);
+        if (_wcsicmp(className, L"Static") == 0) {
+            prompt += driver::ReadText(child).value_or(L"");
+        }
+    }
+    Print(prompt);
+    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) {
+        std::fwprintf(stderr, L"usage: zv_driver COMMAND [ARGS]\n");
+        return 2;
+    }
+    const std::wstring command = argv[1];
+    if (command == L"wait-window") {
+        return driver::WaitForMainWindow(TimeoutArgument(argc, argv, 2)) ? 0
+                                                                         : Fail(L"no window");
+    }
+    if (command == L"wait-finished") {
+        std::wstring status;
+        if (!driver::WaitUntil(
+                [&] {
+                    status = driver::ReadStatus().value_or(L"");
+                    return driver::IsFinalStatus(status);
+                },
+                TimeoutArgument(argc, argv, 2))) {
+            Print(status);
+            return Fail(L"the run did not end in time");
+        }
+        return PrintFinal(status);
+    }
+
+    const HWND window = driver::FindMainWindow();
+    if (window == nullptr) {
+        return Fail(L"the window is not open");
+    }
+    if (command == L"begin") {
+        return driver::PostBegin(window) ? 0 : Fail(L"cannot press Begin");
+    }
+    if (command == L"run") {
+        if (!driver::RunBegin(window, TimeoutArgument(argc, argv, 2))) {
+            return Fail(L"the run did not end in time");
+        }
+        return PrintFinal(driver::ReadStatus().value_or(L""));
+    }
+    if (command == L"status") {
+        const auto status = driver::ReadStatus();
+        if (!status) {
+            return Fail(L"the window does not answer");
+        }
+        Print(*status);
+        return 0;
+    }
+    if (command == L"rect" && argc > 2) {
+        return PrintRect(window, argv[2]);
+    }
+    if (command == L"close") {
+        const auto exitCode = driver::CloseAndWait(window, 10000);
+        if (!exitCode) {
+            return Fail(L"the process did not end");
+        }
+        Print(std::to_wstring(*exitCode));
+        return 0;
+    }
+    if (command == L"peak-memory") {
+        return PrintPeakMemory(window);
+    }
+    if (command == L"dismiss" && argc > 2) {
+        return Dismiss(window, argv[2], TimeoutArgument(argc, argv, 3));
+    }
+    std::fwprintf(stderr, L"zv_driver: unknown command\n");
+    return 2;
+}
