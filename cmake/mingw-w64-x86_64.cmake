@@ -15,4 +15,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # -static keeps libstdc++, libgcc and winpthread inside the executable, so that
 # it imports system DLLs only.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -Wl,--tsaware -Wl,--no-insert-timestamp")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
 set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")

@@ -9,7 +9,8 @@ here=$(dirname "$(readlink -f "$0")")
 if [ ! -f "$state/prefix/.ready" ] || [ ! -f "$state/display" ]; then
     "$here/wine-session.sh" up "$state" >/dev/null
 fi
-export WINEPREFIX="$state/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$state/prefix" WINEDEBUG=-all
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:+$WINEDLLOVERRIDES;}mscoree,mshtml="
 export DISPLAY=$(cat "$state/display")
 # Wine starts helper processes (services, the desktop) that inherit the
 # starter's output and outlive it. Writing to a file keeps them off the caller's
