@@ -65,6 +65,22 @@ SIZE WindowSizeForDpi(UINT dpi) {
     return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
+// Sizes the window so that its client area is exactly the laid-out size, from
+// the frame the window really has: the frame of another resolution, as the
+// system computes it, need not be the one it draws.
+void FitClientArea(HWND window, UINT dpi, const POINT* topLeft) {
+    RECT frame;
+    RECT client;
+    ::GetWindowRect(window, &frame);
+    ::GetClientRect(window, &client);
+    const int width = TwipsToPixels(kFrmUpdate.clientWidthTwips, static_cast<int>(dpi)) +
+                      (frame.right - frame.left) - client.right;
+    const int height = TwipsToPixels(kFrmUpdate.clientHeightTwips, static_cast<int>(dpi)) +
+                       (frame.bottom - frame.top) - client.bottom;
+    ::SetWindowPos(window, nullptr, topLeft ? topLeft->x : 0, topLeft ? topLeft->y : 0, width,
+                   height, SWP_NOZORDER | SWP_NOACTIVATE | (topLeft ? 0 : SWP_NOMOVE));
+}
+
 // The system menu of a fixed dialog: Move and Close only.
 void TrimSystemMenu(HWND window) {
     if (const HMENU menu = ::GetSystemMenu(window, FALSE)) {
@@ -111,9 +127,7 @@ bool MainWindow::Create(HINSTANCE instance) {
     TrimSystemMenu(window_);
 
     dpi_ = ::GetDpiForWindow(window_);
-    const SIZE scaled = WindowSizeForDpi(dpi_);
-    ::SetWindowPos(window_, nullptr, 0, 0, scaled.cx, scaled.cy,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    FitClientArea(window_, dpi_, nullptr);
     SetIcons();
     CreateControls();
     LayOut();
@@ -396,9 +410,8 @@ void MainWindow::OnActivate(bool active) {
 
 void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
     dpi_ = dpi;
-    const SIZE size = WindowSizeForDpi(dpi_);
-    ::SetWindowPos(window_, nullptr, suggested.left, suggested.top, size.cx, size.cy,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    const POINT topLeft{suggested.left, suggested.top};
+    FitClientArea(window_, dpi_, &topLeft);
     SetIcons();
     LayOut();
 }
