@@ -2,6 +2,7 @@
 //
 //   zv_driver wait-window [ms]    wait for the window, loaded ("...standing by")
 //   zv_driver begin               press Begin and return at once
+//   zv_driver double-click        press Begin twice, back to back, as a double click does
 //   zv_driver run [ms]            press Begin, wait for the run to end, print the status
 //   zv_driver wait-finished [ms]  wait for "We're Done!" or an error report, print it
 //   zv_driver status              print the status line
@@ -137,6 +138,10 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"begin") {
         return driver::PostBegin(window) ? 0 : Fail(L"cannot press Begin");
+    }
+    if (command == L"double-click") {
+        return driver::PostBegin(window) && driver::PostBegin(window) ? 0
+                                                                      : Fail(L"cannot press Begin");
     }
     if (command == L"run") {
         if (!driver::RunBegin(window, TimeoutArgument(argc, argv, 2))) {
