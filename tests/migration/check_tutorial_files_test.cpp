@@ -1,0 +1,325 @@
+#include "migration/tutorial_migration.h"
+
+#include <ostream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "fake_file_system.h"
+#include "fake_window.h"
+
+namespace {
+
+using fakes::FakeFileSystem;
+using fakes::Op;
+
+// Spelt out rather than taken from the catalogue, so that a misspelt constant shows.
+const std::vector<std::wstring> kNames = {
+    L"Brasol.avi",      L"Tindel.avi",        L"Mavrek.avi",
+    L"KesselFasks.avi", L"DornFask.avi",      L"WimbleFasks.avi",
+    L"Zent.avi",        L"HalvoMosk.avi",     L"GrenMosk.avi",
+    L"PrevaMosk.avi",   L"CorlyVashen.avi",   L"Stalver.avi",
+    L"Orbel_Finks.avi", L"Orbel_Trasque.avi", L"Orbel_Trasque_Vashen.avi",
+};
+const std::wstring kX86 = L"C:\\Program Files (x86)";
+const std::wstring kRoot = L"C:\\Program Files (x86)\\Zorvel Pro";
+const std::wstring kOtherRoot = L"C:\\Program Files\\Zorvel Pro";
+const std::wstring kTut = kRoot + L"\\Tutorials\\";
+const std::wstring kDone = L"We're Done!";
+
+std::wstring Reading(const std::wstring& name) { return L"Reading '" + name + L"' Tutorial"; }
+
+class RunTest : public testing::Test {
+  protected:
+    void Run() { migration::CheckTutorialFiles({files, desktop, status, cursor}); }
+    std::vector<std::wstring> Calls(Op op) const {
+        std::vector<std::wstring> paths;
+        for (const auto& call : files.Calls()) {
+            if (call.op == op) paths.push_back(call.path);
+        }
+        return paths;
+    }
+    // Every status text but the final one was a "Reading" text, in catalogue order.
+    void ExpectWritesThenFinal(std::size_t readings, const std::wstring& final) {
+        std::vector<std::wstring> expected;
+        for (std::size_t i = 0; i < readings; ++i) expected.push_back(Reading(kNames[i]));
+        expected.push_back(final);
+        EXPECT_EQ(status.writes, expected);
+    }
+    std::vector<std::int32_t> FolderFailures() const {
+        std::vector<std::int32_t> numbers;
+        for (const auto& f : files.Failures()) {
+            if (f.op == Op::MakeFolder) numbers.push_back(f.error.number);
+        }
+        return numbers;
+    }
+    void ExpectPointerOnThenOff() {
+        EXPECT_EQ(cursor.log, (std::vector<std::wstring>{L"On", L"Off"}));
+        EXPECT_TRUE(desktop.pointers.empty());
+    }
+
+    FakeFileSystem files;
+    fakes::FakeDesktop desktop;
+    fakes::FakeStatusLine status;
+    fakes::FakeCursor cursor;
+};
+
+// --- Root choice and folder steps ---
+
+TEST_F(RunTest, NothingInstalledUnderX86MakesEmptyTutorialsAndProbesEveryOldName) {
+    files.AddFolder(kX86);
+    Run();
+
+    std::vector<std::wstring> probed = {kX86};
+    for (const auto& name : kNames) {
+        for (const auto* prefix : {L"V3_", L"V4_", L""}) probed.push_back(kTut + prefix + name);
+    }
+    EXPECT_EQ(Calls(Op::QueryLength), probed) << "old names in order; the new name never probed";
+    EXPECT_EQ(Calls(Op::MakeFolder), (std::vector<std::wstring>{kRoot, kRoot + L"\\Tutorials"}));
+    EXPECT_EQ(files.Nodes().size(), 3u);
+    EXPECT_TRUE(files.Has(kRoot + L"\\Tutorials"));
+    ExpectWritesThenFinal(15, kDone);
+    ExpectPointerOnThenOff();
+    EXPECT_EQ(desktop.passes, 15);
+    EXPECT_TRUE(desktop.boxes.empty());
+}
+
+TEST_F(RunTest, WithoutX86TheRootIsUnderProgramFiles) {
+    files.AddFolder(L"C:\\Program Files");
+    files.AddFile(kOtherRoot + L"\\Tutorials\\V4_Zent.avi", "zent");
+    Run();
+
+    EXPECT_EQ(Calls(Op::MakeFolder),
+              (std::vector<std::wstring>{kOtherRoot, kOtherRoot + L"\\Tutorials"}));
+    EXPECT_EQ(files.Content(kOtherRoot + L"\\Tutorials\\ZV_Zent.avi"), "zent");
+    EXPECT_FALSE(files.Has(kOtherRoot + L"\\Tutorials\\V4_Zent.avi"));
+    EXPECT_FALSE(files.Has(kRoot));
+    ExpectWritesThenFinal(15, kDone);
+}
+
+TEST_F(RunTest, SelectorProbeErrorCountsAsAbsent) {
+    files.AddFolder(kX86);
+    files.Inject({Op::QueryLength, 71, 0});
+    Run();
+
+    EXPECT_EQ(desktop.boxes,
+              (std::vector<fakes::ShownBox>{{L"71: Disk not ready", 0, L"FileExist Error"}}));
+    EXPECT_EQ(Calls(Op::MakeFolder).front(), kOtherRoot);
+    EXPECT_EQ(status.Read(), kDone);
+}
+
+TEST_F(RunTest, MissingProgramFilesIsPassedOver76) {
+    Run();
+
+    EXPECT_EQ(FolderFailures(), (std::vector<std::int32_t>{76, 76}));
+    EXPECT_TRUE(files.Nodes().empty());
+    EXPECT_EQ(files.CallCount(Op::QueryLength), 1 + 15 * 3);
+    ExpectWritesThenFinal(15, kDone);
+    ExpectPointerOnThenOff();
+}
+
+TEST_F(RunTest, ExistingFoldersArePassedOver75) {
+    files.AddFolder(kRoot + L"\\Tutorials");
+    files.AddFile(kTut + L"Tindel.avi", "t");
+    Run();
+
+    EXPECT_EQ(FolderFailures(), (std::vector<std::int32_t>{75, 75}));
+    EXPECT_EQ(files.Content(kTut + L"ZV_Tindel.avi"), "t");
+    EXPECT_FALSE(files.Has(kTut + L"Tindel.avi"));
+    ExpectWritesThenFinal(15, kDone);
+    EXPECT_TRUE(desktop.boxes.empty());
+}
+
+// --- Moving ---
+
+class PrefixTest : public RunTest, public testing::WithParamInterface<const wchar_t*> {};
+
+TEST_P(PrefixTest, MovesTheOnlyOldCopy) {
+    const std::wstring old = kTut + GetParam() + L"Zent.avi";
+    files.AddFile(old, "zent");
+    files.AddFile(kTut + L"ZV_Tindel.avi", "tindel");
+    Run();
+
+    FakeFileSystem expected;
+    expected.AddFile(kTut + L"ZV_Zent.avi", "zent");
+    expected.AddFile(kTut + L"ZV_Tindel.avi", "tindel");
+    EXPECT_EQ(files.Nodes(), expected.Nodes());
+    EXPECT_EQ(files.Calls().back().op, Op::QueryLength) << "the last catalogue entry is probed";
+    ExpectWritesThenFinal(15, kDone);
+    ExpectPointerOnThenOff();
+}
+
+std::string PrefixName(const testing::TestParamInfo<const wchar_t*>& info) {
+    const char* names[] = {"V3", "V4", "Bare"};
+    return names[info.index];
+}
+
+INSTANTIATE_TEST_SUITE_P(Run, PrefixTest, testing::Values(L"V3_", L"V4_", L""), PrefixName);
+
+TEST_F(RunTest, RepeatedRunsMoveOneOldCopyEach) {
+    files.AddFile(kTut + L"V3_Zent.avi", "v3");
+    files.AddFile(kTut + L"V4_Zent.avi", "v4");
+    files.AddFile(kTut + L"Zent.avi", "bare");
+    files.AddFile(kTut + L"ZV_Zent.avi", "older");
+    files.AddFile(kTut + L"Stalver.avi", "stalver");
+
+    const std::vector<std::vector<std::wstring>> left = {
+        {L"V4_Zent.avi", L"ZV_Stalver.avi", L"ZV_Zent.avi", L"Zent.avi"},
+        {L"ZV_Stalver.avi", L"ZV_Zent.avi", L"Zent.avi"},
+        {L"ZV_Stalver.avi", L"ZV_Zent.avi"},
+        {L"ZV_Stalver.avi", L"ZV_Zent.avi"},
+    };
+    const char* zv[] = {"v3", "v4", "bare", "bare"};
+    for (std::size_t run = 0; run < left.size(); ++run) {
+        SCOPED_TRACE(run + 1);
+        status.writes.clear();
+        Run();
+        std::vector<std::wstring> names;
+        for (const auto& [path, node] : files.Nodes()) {
+            if (!node.folder) names.push_back(path.substr(kTut.size()));
+        }
+        EXPECT_EQ(names, left[run]);
+        EXPECT_EQ(files.Content(kTut + L"ZV_Zent.avi"), zv[run]);
+        EXPECT_EQ(files.Content(kTut + L"ZV_Stalver.avi"), "stalver");
+        ExpectWritesThenFinal(15, kDone);
+    }
+}
+
+TEST_F(RunTest, ReadOnlyNewNameStopsTheRunAndKeepsBoth) {
+    files.AddFile(kTut + L"V4_Mavrek.avi", "new");
+    files.AddFile(kTut + L"ZV_Mavrek.avi", "old", true);
+    Run();
+
+    EXPECT_EQ(files.Content(kTut + L"V4_Mavrek.avi"), "new");
+    EXPECT_EQ(files.Content(kTut + L"ZV_Mavrek.avi"), "old");
+    ExpectWritesThenFinal(3, Reading(L"Mavrek.avi") + L"  70: Permission denied");
+    ExpectPointerOnThenOff();
+}
+
+// --- An injected failure at each operation ---
+
+// Three tutorials to move; the failure is aimed at the middle one, Zent.
+struct FaultCase {
+    Op op;
+    std::wstring path;  // Empty: the call index below.
+    int callIndex;
+};
+
+void PrintTo(const FaultCase& c, std::ostream* out) {
+    *out << "op " << static_cast<int>(c.op) << " call " << c.callIndex;
+}
+
+enum class Outcome { Moved, Kept, Copied };
+
+class InjectedFaultTest : public RunTest,
+                          public testing::WithParamInterface<std::tuple<FaultCase, int>> {
+  protected:
+    static void Arrange(FakeFileSystem& tree) {
+        tree.AddFile(kTut + L"V3_Brasol.avi", "brasol");
+        tree.AddFile(kTut + L"Zent.avi", "zent");
+        tree.AddFile(kTut + L"ZV_Zent.avi", "older zent");
+        tree.AddFile(kTut + L"V4_Stalver.avi", "stalver");
+    }
+    void SetUp() override { Arrange(files); }
+    static void Apply(FakeFileSystem& tree, const std::wstring& old, const std::wstring& name,
+                      Outcome outcome) {
+        if (outcome == Outcome::Kept) return;
+        tree.AddFile(kTut + L"ZV_" + name, tree.Content(kTut + old));
+        if (outcome == Outcome::Moved) tree.RemoveFile(kTut + old).ok();
+    }
+};
+
+TEST_P(InjectedFaultTest, PassesOverOrStops) {
+    const auto& [fault, number] = GetParam();
+    files.Inject({fault.op, number, fault.callIndex, fault.path});
+    Run();
+
+    const bool probe = fault.op == Op::QueryLength;  // Handled inside the probe.
+    const bool stops = !probe && number != 75 && number != 76;
+    const bool early = fault.op == Op::MakeFolder;
+    Outcome zent = Outcome::Moved;
+    if (probe || fault.op == Op::CopyReplacing || (early && stops)) zent = Outcome::Kept;
+    if (fault.op == Op::RemoveFile) zent = Outcome::Copied;
+
+    FakeFileSystem expected;
+    Arrange(expected);
+    Apply(expected, L"V3_Brasol.avi", L"Brasol.avi",
+          early && stops ? Outcome::Kept : Outcome::Moved);
+    Apply(expected, L"Zent.avi", L"Zent.avi", zent);
+    Apply(expected, L"V4_Stalver.avi", L"Stalver.avi", stops ? Outcome::Kept : Outcome::Moved);
+    EXPECT_EQ(files.Nodes(), expected.Nodes());
+
+    const std::wstring error = std::to_wstring(number) + L": " + fakes::Error(number).description;
+    std::vector<fakes::ShownBox> boxes;
+    if (probe && number != 53) boxes.push_back({error, 0, L"FileExist Error"});
+    EXPECT_EQ(desktop.boxes, boxes);
+    if (!stops) {
+        ExpectWritesThenFinal(15, kDone);
+    } else if (early) {
+        EXPECT_EQ(status.writes, std::vector<std::wstring>{L"...standing by  " + error});
+    } else {
+        ExpectWritesThenFinal(7, Reading(L"Zent.avi") + L"  " + error);
+    }
+    ExpectPointerOnThenOff();
+}
+
+const FaultCase kFaults[] = {
+    {Op::QueryLength, kTut + L"Zent.avi", -1},
+    {Op::MakeFolder, L"", 0},
+    {Op::MakeFolder, L"", 1},
+    {Op::CopyReplacing, kTut + L"Zent.avi", -1},
+    {Op::RemoveFile, kTut + L"Zent.avi", -1},
+};
+
+std::string FaultName(const testing::TestParamInfo<InjectedFaultTest::ParamType>& info) {
+    const auto& [fault, number] = info.param;
+    const char* ops[] = {"Probe", "Listing", "Folder", "Copy", "Delete"};
+    return ops[static_cast<int>(fault.op)] +
+           (fault.callIndex >= 0 ? std::to_string(fault.callIndex) : std::string()) + "Fails" +
+           std::to_string(number);
+}
+
+INSTANTIATE_TEST_SUITE_P(Run, InjectedFaultTest,
+                         testing::Combine(testing::ValuesIn(kFaults),
+                                          testing::Values(53, 75, 76, 70, 61)),
+                         FaultName);
+
+// --- Events during the run ---
+
+TEST_F(RunTest, ClosingDuringAnEventPassStopsAtOnce) {
+    files.AddFile(kTut + L"V3_Brasol.avi", "brasol");
+    files.AddFile(kTut + L"Zent.avi", "zent");
+    desktop.onEvents = [](int pass) { return pass != 6; };
+    Run();
+
+    EXPECT_EQ(files.Content(kTut + L"ZV_Brasol.avi"), "brasol");
+    EXPECT_EQ(files.Content(kTut + L"Zent.avi"), "zent");
+    EXPECT_FALSE(files.Has(kTut + L"ZV_Zent.avi"));
+    EXPECT_EQ(files.Calls().back().path, kTut + L"WimbleFasks.avi")
+        << "no file touched after the pass";
+    std::vector<std::wstring> expected;
+    for (int i = 0; i <= 6; ++i) expected.push_back(Reading(kNames[i]));
+    EXPECT_EQ(status.writes, expected);
+    ExpectPointerOnThenOff();
+}
+
+TEST_F(RunTest, BeginDuringAnEventPassRunsANestedRun) {
+    files.AddFile(kTut + L"V3_Zent.avi", "v3");
+    files.AddFile(kTut + L"V4_Zent.avi", "v4");
+    desktop.onEvents = [this](int pass) {
+        if (pass == 0) Run();
+        return true;
+    };
+    Run();
+
+    EXPECT_EQ(files.Content(kTut + L"ZV_Zent.avi"), "v4") << "the outer run moves the V4_ copy";
+    EXPECT_FALSE(files.Has(kTut + L"V3_Zent.avi"));
+    EXPECT_FALSE(files.Has(kTut + L"V4_Zent.avi"));
+    EXPECT_EQ(cursor.log, (std::vector<std::wstring>{L"On", L"On", L"Off", L"Off"}));
+    EXPECT_EQ(status.Read(), kDone);
+    EXPECT_EQ(status.writes.size(), 32u);
+}
+
+}  // namespace

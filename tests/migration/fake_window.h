@@ -1,0 +1,59 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "migration/window_services.h"
+#include "platform/desktop.h"
+
+namespace fakes {
+
+struct ShownBox {
+    std::wstring prompt;
+    int buttonsCode;
+    std::wstring title;
+    friend bool operator==(const ShownBox&, const ShownBox&) = default;
+};
+
+class FakeDesktop : public platform::Desktop {
+  public:
+    void ShowMessageBox(const std::wstring& prompt, int buttonsCode,
+                        const std::wstring& title) override {
+        boxes.push_back({prompt, buttonsCode, title});
+    }
+    // Runs onEvents with the pass number, counted from 0; its answer false
+    // stands for the window having been closed during the pass.
+    bool ProcessPendingEvents() override {
+        const int pass = passes++;
+        return onEvents ? onEvents(pass) : true;
+    }
+    // The run should reach the pointer through the busy cursor only.
+    void SetMousePointer(int code) override { pointers.push_back(code); }
+
+    std::vector<ShownBox> boxes;
+    std::function<bool(int)> onEvents;
+    int passes = 0;
+    std::vector<int> pointers;
+};
+
+class FakeStatusLine : public migration::StatusLine {
+  public:
+    void Write(const std::wstring& text) override { writes.push_back(text_ = text); }
+    std::wstring Read() const override { return text_; }
+
+    std::vector<std::wstring> writes;
+
+  private:
+    std::wstring text_ = L"...standing by";
+};
+
+class FakeCursor : public migration::BusyCursor {
+  public:
+    void On() override { log.push_back(L"On"); }
+    void Off() override { log.push_back(L"Off"); }
+
+    std::vector<std::wstring> log;
+};
+
+}  // namespace fakes
