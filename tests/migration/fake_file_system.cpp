@@ -44,8 +44,9 @@ platform::RuntimeError Error(std::int32_t number) {
 
 void FakeFileSystem::AddFolder(const std::wstring& path) {
     for (auto cut = path.find(L'\\'); cut != std::wstring::npos; cut = path.find(L'\\', cut + 1)) {
-        if (const auto prefix = path.substr(0, cut); !IsFolder(prefix))
+        if (const auto prefix = path.substr(0, cut); !IsFolder(prefix)) {
             nodes_[prefix].folder = true;
+        }
     }
     if (!IsFolder(path)) nodes_[path].folder = true;
 }
