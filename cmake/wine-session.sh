@@ -23,7 +23,7 @@ start_display() {
         return
     fi
     display_alive && [ -f "$state/display" ] && return
-    rm -f "$state/display"
+    rm -f "$state/display" "$state/display.num"
     setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -ac \
         3>"$state/display.num" </dev/null >"$state/xvfb.log" 2>&1 &
     echo $! >"$state/xvfb.pid"

@@ -49,6 +49,17 @@ cleanup
 seed "$tutorials" V3_Zent.avi V4_Zent.avi Brasol.avi ZV_Tindel.avi V4_Tindel.avi
 check "the window starts loaded" start
 check "the status line reads ...standing by" test "$(drive status)" = "...standing by"
+
+# What a person sees: pixels of a screenshot at known points of the client area.
+read -r client_left client_top _ < <(drive rect client)
+xwd -root -display "$(cat "$state/display")" -silent >"$state/screen.xwd"
+convert "xwd:$state/screen.xwd" "$state/screen.png"
+pixel() { convert "$state/screen.png" -format "%[pixel:p{$((client_left + $1)),$((client_top + $2))}]" info:; }
+white='srgb(255,255,255)'
+check "the background is white" eval '[ "$(pixel 5 120)" = "$white" ] && [ "$(pixel 430 250)" = "$white" ]'
+check "the status line has a border round a white box" eval '[ "$(pixel 19 215)" != "$white" ] && [ "$(pixel 30 205)" = "$white" ]'
+check "the picture fills its box" eval '[ "$(pixel 363 100)" != "$white" ] && [ "$(pixel 438 5)" != "$white" ]'
+check "the buttons are drawn with their edges" eval '[ "$(pixel 114 175)" != "$white" ] && [ "$(pixel 286 245)" != "$white" ]'
 check "a run ends with We're Done!" test "$(drive run 60000)" = "We're Done!"
 check "the first old copy of each name moved" eval 'has "$tutorials/ZV_Zent.avi" V3_Zent.avi && has "$tutorials/ZV_Brasol.avi" Brasol.avi && has "$tutorials/ZV_Tindel.avi" V4_Tindel.avi && [ ! -e "$tutorials/V3_Zent.avi" ] && [ -e "$tutorials/V4_Zent.avi" ]'
 check "a second run moves the V4_ copy over the new name" eval '[ "$(drive run 60000)" = "We'"'"'re Done!" ] && has "$tutorials/ZV_Zent.avi" V4_Zent.avi && [ ! -e "$tutorials/V4_Zent.avi" ]'
