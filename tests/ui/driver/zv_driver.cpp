@@ -10,6 +10,11 @@
 //                                 cmdBegin, cmdExit, lblNotify, window or client
 //   zv_driver close               close the window, wait for the process, print its exit code
 //   zv_driver peak-memory         print the tool's peak working set in bytes
+//   zv_driver timed-run [ms]      press Begin, ask the window every 20 ms whether it is
+//                                 alive (WM_NULL) until the run has ended; print
+//                                 "elapsed_ms worst_reply_ms p99_reply_ms status"
+//   zv_driver startup EXE TITLE   start EXE, print the ms until a visible window TITLE
+//                                 exists (for the tool: showing "...standing by")
 //   zv_driver dismiss TITLE [ms]  wait for a window of the tool titled TITLE (a message
 //                                 box), print its text and press its OK button
 //
@@ -19,7 +24,9 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 #include <cwchar>
 #include <string>
 
@@ -106,6 +113,79 @@ int Dismiss(HWND window, const std::wstring& title, DWORD timeoutMs) {
     return 0;
 }
 
+double NowMs() {
+    LARGE_INTEGER now;
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceCounter(&now);
+    ::QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+int TimedRun(HWND window, DWORD timeoutMs) {
+    const double start = NowMs();
+    if (!driver::PostBegin(window)) {
+        return Fail(L"cannot press Begin");
+    }
+    std::vector<double> replies;
+    std::wstring status;
+    while (NowMs() - start < timeoutMs) {
+        const double asked = NowMs();
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+        replies.push_back(NowMs() - asked);
+        status = driver::ReadStatus().value_or(L"");
+        if (driver::IsFinalStatus(status)) {
+            break;
+        }
+        ::Sleep(20);
+    }
+    const double elapsed = NowMs() - start;
+    std::sort(replies.begin(), replies.end());
+    const double worst = replies.empty() ? 0 : replies.back();
+    const double p99 = replies.empty() ? 0 : replies[(replies.size() * 99) / 100 == replies.size()
+                                                         ? replies.size() - 1
+                                                         : (replies.size() * 99) / 100];
+    wchar_t line[128];
+    std::swprintf(line, 128, L"%.1f %.2f %.2f ", elapsed, worst, p99);
+    Print(line + status);
+    return driver::IsFinalStatus(status) ? 0 : 1;
+}
+
+int Startup(const std::wstring& exe, const std::wstring& title) {
+    const double start = NowMs();
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &process)) {
+        return Fail(L"cannot start the program");
+    }
+    const platform::UniqueHandle processHandle(process.hProcess);
+    const platform::UniqueHandle threadHandle(process.hThread);
+    const bool isTool = title == ui::kFrmUpdate.title;
+    HWND window = nullptr;
+    const bool shown = driver::WaitUntil(
+        [&] {
+            window = ::FindWindowW(nullptr, title.c_str());
+            return window != nullptr && ::IsWindowVisible(window) &&
+                   (!isTool || driver::ReadStatus() == std::wstring(ui::kStandingBy));
+        },
+        30000, 1);
+    const double elapsed = NowMs() - start;
+    if (window != nullptr) {
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+    }
+    ::WaitForSingleObject(processHandle.get(), 10000);
+    if (!shown) {
+        return Fail(L"no window");
+    }
+    wchar_t line[32];
+    std::swprintf(line, 32, L"%.1f", elapsed);
+    Print(line);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -132,12 +212,19 @@ int wmain(int argc, wchar_t** argv) {
         return PrintFinal(status);
     }
 
+    if (command == L"startup" && argc > 3) {
+        return Startup(argv[2], argv[3]);
+    }
+
     const HWND window = driver::FindMainWindow();
     if (window == nullptr) {
         return Fail(L"the window is not open");
     }
     if (command == L"begin") {
         return driver::PostBegin(window) ? 0 : Fail(L"cannot press Begin");
+    }
+    if (command == L"timed-run") {
+        return TimedRun(window, TimeoutArgument(argc, argv, 2));
     }
     if (command == L"double-click") {
         return driver::PostBegin(window) && driver::PostBegin(window) ? 0

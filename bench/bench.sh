@@ -1,0 +1,170 @@
+#!/usr/bin/env bash
+# Measures the tool side by side with what a user would do instead, in one run:
+#   throughput  15 tutorials moved by the tool, by a batch file (copy /Y, del)
+#               under the same Wine prefix, and by native cp + fsync + rm;
+#   start-up    process start to the loaded window, against a minimal window;
+#   replies     WM_NULL reply times every 20 ms while the tool copies a large file;
+#   footprint   executable size, peak working set, DLL imports.
+# Prints a Markdown table and writes it, with a PNG plot, to the output folder.
+#   bench/bench.sh [--smoke]      (SIZE_MIB, ROUNDS, SWEEP_MIB, BIG_MIB, OUT override)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+repo=$(pwd)
+
+smoke=0
+[ "${1:-}" = "--smoke" ] && smoke=1
+if ((smoke)); then
+    size_mib=${SIZE_MIB:-1} rounds=${ROUNDS:-1} sweep=${SWEEP_MIB:-1} big_mib=${BIG_MIB:-8}
+    out=${OUT:-$repo/build/bench-smoke}
+else
+    size_mib=${SIZE_MIB:-256} rounds=${ROUNDS:-5} sweep=${SWEEP_MIB:-16 64 256 1024} big_mib=${BIG_MIB:-2048}
+    out=${OUT:-$repo/build/bench}
+fi
+
+bash scripts/setup.sh
+cmake --preset windows >/dev/null
+cmake --build --preset windows --target ZV_CheckFiles zv_driver min_window >/dev/null
+exe="$repo/build/windows/src/ui/ZV_CheckFiles.exe"
+driver="$repo/build/windows/tests/ui/zv_driver.exe"
+minimal="$repo/build/windows/bench/min_window.exe"
+state="$out/wine"
+mkdir -p "$out"
+trap '"$repo/cmake/wine-session.sh" down "$state" >/dev/null 2>&1' EXIT
+"$repo/cmake/wine-session.sh" up "$state" >/dev/null
+wine_run() { "$repo/cmake/wine-run.sh" "$state" "$@" | tr -d '\r'; }
+
+drive_c="$state/prefix/drive_c"
+tutorials="$drive_c/Program Files (x86)/Zorvel Pro/Tutorials"
+pool="$drive_c/bench-pool"
+names=(Brasol Tindel Mavrek KesselFasks DornFask WimbleFasks Zent HalvoMosk GrenMosk PrevaMosk CorlyVashen Stalver Orbel_Finks Orbel_Trasque Orbel_Trasque_Vashen)
+now_ms() { date +%s%3N; }
+median() { sort -g | awk '{v[NR]=$1} END {print (NR%2 ? v[(NR+1)/2] : (v[NR/2]+v[NR/2+1])/2)}'; }
+
+make_pool() { # MiB per file
+    rm -rf "$pool" && mkdir -p "$pool"
+    for n in "${names[@]}"; do head -c $(($1 << 20)) /dev/urandom >"$pool/$n.avi"; done
+}
+# Every method starts from the same install, written and flushed beforehand, so
+# that the page cache is equally warm for all three.
+lay_out() {
+    rm -rf "$tutorials" && mkdir -p "$tutorials"
+    for n in "${names[@]}"; do cp "$pool/$n.avi" "$tutorials/V3_$n.avi"; done
+    sync
+}
+
+time_tool() {
+    lay_out
+    "$repo/cmake/wine-run.sh" "$state" "$exe" >/dev/null &
+    local app=$!
+    wine_run "$driver" wait-window 30000 >/dev/null
+    local result
+    result=$(wine_run "$driver" timed-run 3600000)
+    [ "${result#* * * }" = "We're Done!" ] || { echo "tool run failed: $result" >&2; exit 1; }
+    wine_run "$driver" peak-memory >"$out/peak"
+    wine_run "$driver" close >/dev/null
+    wait "$app" || true
+    echo "${result%% *}"
+}
+
+time_batch() {
+    lay_out
+    local batch="$drive_c/bench-move.bat" t="C:\\Program Files (x86)\\Zorvel Pro\\Tutorials"
+    { echo "@echo off"; for n in "${names[@]}"; do
+        echo "copy /Y \"$t\\V3_$n.avi\" \"$t\\ZV_$n.avi\" >nul"
+        echo "del \"$t\\V3_$n.avi\""
+    done; } | sed 's/$/\r/' >"$batch"
+    local start end
+    start=$(now_ms)
+    wine_run cmd /c 'C:\bench-move.bat' >/dev/null
+    end=$(now_ms)
+    echo $((end - start))
+}
+
+time_native() {
+    lay_out
+    local start end
+    start=$(now_ms)
+    for n in "${names[@]}"; do
+        cp "$tutorials/V3_$n.avi" "$tutorials/ZV_$n.avi"
+        sync "$tutorials/ZV_$n.avi"
+        rm "$tutorials/V3_$n.avi"
+    done
+    end=$(now_ms)
+    echo $((end - start))
+}
+
+echo "Throughput: 15 x $size_mib MiB, $rounds alternating rounds"
+make_pool "$size_mib"
+tool_times=() batch_times=() native_times=()
+for ((r = 1; r <= rounds; r++)); do
+    tool_times+=("$(time_tool)")
+    batch_times+=("$(time_batch)")
+    native_times+=("$(time_native)")
+    echo "  round $r: tool ${tool_times[-1]} ms, batch ${batch_times[-1]} ms, native ${native_times[-1]} ms"
+done
+tool_ms=$(printf '%s\n' "${tool_times[@]}" | median)
+batch_ms=$(printf '%s\n' "${batch_times[@]}" | median)
+native_ms=$(printf '%s\n' "${native_times[@]}" | median)
+ratio_native=$(awk -v a="$tool_ms" -v b="$native_ms" 'BEGIN {printf "%.2f", a / (b > 0 ? b : 1)}')
+ratio_batch=$(awk -v a="$tool_ms" -v b="$batch_ms" 'BEGIN {printf "%.2f", a / (b > 0 ? b : 1)}')
+
+echo "Scaling: ${sweep} MiB per file"
+: >"$out/scaling.dat"
+for mib in $sweep; do
+    make_pool "$mib"
+    echo "$((15 * mib)) $(time_tool)" >>"$out/scaling.dat"
+done
+
+echo "Start-up"
+win_path() { echo "Z:${1//\//\\}"; }
+startup_tool=() startup_min=()
+for ((r = 1; r <= (smoke ? 1 : 5); r++)); do
+    startup_tool+=("$(wine_run "$driver" startup "$(win_path "$exe")" "Update ZorvelPro")")
+    startup_min+=("$(wine_run "$driver" startup "$(win_path "$minimal")" "Minimal window")")
+done
+startup_tool_ms=$(printf '%s\n' "${startup_tool[@]}" | median)
+startup_min_ms=$(printf '%s\n' "${startup_min[@]}" | median)
+ratio_startup=$(awk -v a="$startup_tool_ms" -v b="$startup_min_ms" 'BEGIN {printf "%.2f", a / b}')
+
+echo "Replies while copying one $big_mib MiB tutorial"
+rm -rf "$tutorials" && mkdir -p "$tutorials"
+head -c $((big_mib << 20)) /dev/zero | tr '\0' 'z' >"$tutorials/V3_Zent.avi"
+sync
+"$repo/cmake/wine-run.sh" "$state" "$exe" >/dev/null &
+app=$!
+wine_run "$driver" wait-window 30000 >/dev/null
+read -r _ worst p99 _ < <(wine_run "$driver" timed-run 3600000)
+wine_run "$driver" close >/dev/null
+wait "$app" || true
+rm -rf "$tutorials" "$pool" "$drive_c/bench-move.bat"
+
+exe_kib=$(($(stat -c %s "$exe") / 1024))
+imports=$(x86_64-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {printf "%s%s", sep, $3; sep=", "}')
+peak_mib=$(awk -v b="$(cat "$out/peak")" 'BEGIN {printf "%.1f", b / 1048576}')
+
+{
+    echo "# Benchmark ($(date -u +%Y-%m-%d), $( ((smoke)) && echo smoke || echo full))"
+    echo
+    echo "| Measure | Tool | Compared with | Ratio | Goal |"
+    echo "|---|---|---|---|---|"
+    echo "| Move 15 x $size_mib MiB (median of $rounds) | $tool_ms ms | native cp+fsync+rm $native_ms ms | $ratio_native | <= 1.15 |"
+    echo "| Move 15 x $size_mib MiB (median of $rounds) | $tool_ms ms | batch copy /Y + del $batch_ms ms | $ratio_batch | <= 1.3 |"
+    echo "| Start-up to \"...standing by\" (median) | $startup_tool_ms ms | minimal window $startup_min_ms ms | $ratio_startup | <= 1.2 |"
+    echo "| WM_NULL reply while copying $big_mib MiB | worst $worst ms, p99 $p99 ms | hung threshold 5000 ms | | worst <= 100 ms |"
+    echo "| Executable size | $exe_kib KiB | | | <= 512 KiB |"
+    echo "| Peak working set during a run | $peak_mib MiB | | | <= 16 MiB |"
+    echo "| DLL imports | $imports | | | system DLLs only |"
+    echo
+    echo "Tool time against total size: scaling.dat, plot scaling.png."
+} | tee "$out/results.md"
+
+gnuplot <<PLOT
+set terminal png size 640,400
+set output "$out/scaling.png"
+set title "Tool: time from Begin to We're Done! against total size"
+set xlabel "total size of 15 tutorials (MiB)"
+set ylabel "ms"
+set key off
+plot "$out/scaling.dat" using 1:2 with linespoints pt 7
+PLOT
+echo "Wrote $out/results.md and $out/scaling.png"
