@@ -20,13 +20,17 @@ listing() {
             \( -type d -printf 'dir %p\n' \) -o \( -type f -exec md5sum {} + \) | sed 's/^\([0-9a-f]\{32\}\)  /file \1 /' | sort)
 }
 
+run_tool() {
+    run "$exe" &
+    local app=$!
+    run "$driver" wait-window 30000 && run "$driver" run 60000 >/dev/null
+    run "$driver" close >/dev/null
+    wait "$app"
+}
+
 # First run: no install at all, so the tool makes both folders.
 listing >"$work/before"
-run "$exe" &
-app=$!
-run "$driver" wait-window 30000 && run "$driver" begin && run "$driver" wait-finished 60000 >/dev/null
-run "$driver" close >/dev/null
-wait "$app"
+run_tool
 listing >"$work/after-folders"
 diff "$work/before" "$work/after-folders" | grep '^[<>]' >"$work/changes-folders"
 expected_folders=$(printf '%s\n' "> dir ./Program Files (x86)/Zorvel Pro" "> dir ./Program Files (x86)/Zorvel Pro/Tutorials")
@@ -45,11 +49,7 @@ for name in V3_Brasol.avi V4_Zent.avi Mavrek.avi V3_Stalver.avi V4_Stalver.avi; 
     printf 'content of %s\n' "$name" >"$tutorials/$name"
 done
 listing >"$work/before-move"
-run "$exe" &
-app=$!
-run "$driver" wait-window 30000 && run "$driver" begin && run "$driver" wait-finished 60000 >/dev/null
-run "$driver" close >/dev/null
-wait "$app"
+run_tool
 listing >"$work/after-move"
 diff "$work/before-move" "$work/after-move" | grep '^[<>]' | sort >"$work/changes-move"
 sum() { md5sum <<<"content of $1" | cut -d' ' -f1; }
