@@ -16,6 +16,9 @@ namespace {
 // Large chunks keep the number of system calls per gigabyte small.
 constexpr DWORD kCopyChunkBytes = 1 << 20;
 
+// Flushing as the copy goes bounds the data that the final flush must write.
+constexpr unsigned kChunksPerFlush = 32;
+
 constexpr std::int32_t kOutOfMemory = 7;
 
 bool IsTransientRefusal(DWORD code) {
@@ -58,7 +61,7 @@ Result<void> WriteAll(HANDLE file, const std::byte* data, DWORD size) {
 
 Result<void> CopyContent(HANDLE from, HANDLE to) {
     const auto buffer = std::make_unique_for_overwrite<std::byte[]>(kCopyChunkBytes);
-    for (;;) {
+    for (unsigned chunk = 1;; ++chunk) {
         DWORD read = 0;
         if (!::ReadFile(from, buffer.get(), kCopyChunkBytes, &read, nullptr)) {
             return LastRuntimeError();
@@ -68,6 +71,9 @@ Result<void> CopyContent(HANDLE from, HANDLE to) {
         }
         if (auto written = WriteAll(to, buffer.get(), read); !written.ok()) {
             return written;
+        }
+        if (chunk % kChunksPerFlush == 0 && !::FlushFileBuffers(to)) {
+            return LastRuntimeError();
         }
     }
 }

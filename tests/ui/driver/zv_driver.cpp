@@ -18,6 +18,10 @@
 //   zv_driver dismiss TITLE [ms]  wait for a window of the tool titled TITLE (a message
 //                                 box), print its text and press its OK button
 //
+// begin returns before the click is taken, so after an earlier run
+// wait-finished may still see that run's final text; run waits for its own.
+// Coordinates are physical pixels, the X server's, at any resolution.
+//
 // Exit codes: 0 success ("We're Done!" for run and wait-finished), 3 the run
 // ended with an error report, 1 failure or timeout, 2 usage.
 
@@ -26,6 +30,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 #include <cwchar>
 #include <string>
@@ -95,8 +100,9 @@ int PrintPeakMemory(HWND window) {
 
 int Dismiss(HWND window, const std::wstring& title, DWORD timeoutMs) {
     HWND box = nullptr;
-    if (!driver::WaitUntil([&] { return (box = driver::FindThreadWindow(window, title)) != nullptr; },
-                           timeoutMs)) {
+    if (!driver::WaitUntil(
+            [&] { return (box = driver::FindThreadWindow(window, title)) != nullptr; },
+            timeoutMs)) {
         return Fail(L"no such window");
     }
     // The prompt is the box's static text control.
@@ -133,6 +139,9 @@ int TimedRun(HWND window, DWORD timeoutMs) {
         DWORD_PTR ignored = 0;
         ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
         replies.push_back(NowMs() - asked);
+        if (std::getenv("ZV_DRIVER_TRACE")) {
+            std::fwprintf(stderr, L"%.0f %.1f\n", asked - start, replies.back());
+        }
         status = driver::ReadStatus().value_or(L"");
         if (driver::IsFinalStatus(status)) {
             break;
@@ -142,9 +151,11 @@ int TimedRun(HWND window, DWORD timeoutMs) {
     const double elapsed = NowMs() - start;
     std::sort(replies.begin(), replies.end());
     const double worst = replies.empty() ? 0 : replies.back();
-    const double p99 = replies.empty() ? 0 : replies[(replies.size() * 99) / 100 == replies.size()
-                                                         ? replies.size() - 1
-                                                         : (replies.size() * 99) / 100];
+    const double p99 =
+        replies.empty()
+            ? 0
+            : replies[(replies.size() * 99) / 100 == replies.size() ? replies.size() - 1
+                                                                    : (replies.size() * 99) / 100];
     wchar_t line[128];
     std::swprintf(line, 128, L"%.1f %.2f %.2f ", elapsed, worst, p99);
     Print(line + status);
@@ -193,10 +204,10 @@ int wmain(int argc, wchar_t** argv) {
         std::fwprintf(stderr, L"usage: zv_driver COMMAND [ARGS]\n");
         return 2;
     }
+    driver::BecomeDpiAware();
     const std::wstring command = argv[1];
     if (command == L"wait-window") {
-        return driver::WaitForMainWindow(TimeoutArgument(argc, argv, 2)) ? 0
-                                                                         : Fail(L"no window");
+        return driver::WaitForMainWindow(TimeoutArgument(argc, argv, 2)) ? 0 : Fail(L"no window");
     }
     if (command == L"wait-finished") {
         std::wstring status;
