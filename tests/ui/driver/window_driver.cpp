@@ -1,13 +1,27 @@
 #include "window_driver.h"
 
+#include <algorithm>
 #include <cwctype>
 
 #include "platform/unique_win32.h"
 
 namespace driver {
 
-HWND FindMainWindow() {
-    return ::FindWindowW(ui::kFrmUpdate.className.data(), ui::kFrmUpdate.title.data());
+void BecomeDpiAware() {
+    ::SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+}
+
+HWND FindMainWindow(DWORD processId) {
+    for (HWND window = nullptr;
+         (window = ::FindWindowExW(nullptr, window, ui::kFrmUpdate.className.data(),
+                                   ui::kFrmUpdate.title.data())) != nullptr;) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (processId == 0 || owner == processId) {
+            return window;
+        }
+    }
+    return nullptr;
 }
 
 HWND FindControl(HWND mainWindow, ui::ControlId id) {
@@ -22,8 +36,9 @@ std::optional<std::wstring> ReadText(HWND window, DWORD timeoutMs) {
     }
     std::wstring text(length + 1, L'\0');
     DWORD_PTR copied = 0;
-    if (!::SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                               SMTO_ABORTIFHUNG, timeoutMs, &copied)) {
+    if (!::SendMessageTimeoutW(window, WM_GETTEXT, text.size(),
+                               reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, timeoutMs,
+                               &copied)) {
         return std::nullopt;
     }
     text.resize(copied);
@@ -61,11 +76,11 @@ bool IsFinalStatus(const std::wstring& status) {
     return status == L"We're Done!" || IsErrorReport(status);
 }
 
-HWND WaitForMainWindow(DWORD timeoutMs) {
+HWND WaitForMainWindow(DWORD timeoutMs, DWORD processId) {
     HWND window = nullptr;
     WaitUntil(
         [&] {
-            window = FindMainWindow();
+            window = FindMainWindow(processId);
             return window != nullptr && ::IsWindowVisible(window) &&
                    ReadText(FindControl(window, ui::ControlId::lblNotify)) ==
                        std::wstring(ui::kStandingBy);
@@ -133,6 +148,11 @@ std::string ToUtf8(const std::wstring& text) {
     ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), size,
                           nullptr, nullptr);
     return utf8;
+}
+
+std::wstring WindowsPathOf(std::wstring unixPath) {
+    std::replace(unixPath.begin(), unixPath.end(), L'/', L'\\');
+    return L"Z:" + unixPath;
 }
 
 }  // namespace driver

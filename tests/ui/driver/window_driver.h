@@ -12,7 +12,15 @@
 
 namespace driver {
 
-HWND FindMainWindow();
+// Window rectangles in physical pixels, whatever the resolution: an unaware
+// process would be shown coordinates scaled to 96 DPI, which miss the X
+// server's pixels.
+void BecomeDpiAware();
+
+// The tool's window; with a process id, only that process's. Test programs
+// create windows of the same class and title, so a driver that started the
+// tool asks for its process.
+HWND FindMainWindow(DWORD processId = 0);
 HWND FindControl(HWND mainWindow, ui::ControlId id);
 
 // The window's text, or nothing if the window did not answer in time.
@@ -41,7 +49,8 @@ bool WaitUntil(Condition condition, DWORD timeoutMs, DWORD pollMs = 20) {
     }
 }
 
-HWND WaitForMainWindow(DWORD timeoutMs);
+// Waits for the window to be shown and loaded ("...standing by").
+HWND WaitForMainWindow(DWORD timeoutMs, DWORD processId = 0);
 
 // Presses Begin without waiting.
 bool PostBegin(HWND mainWindow);
@@ -59,5 +68,8 @@ std::optional<DWORD> CloseAndWait(HWND mainWindow, DWORD timeoutMs);
 HWND FindThreadWindow(HWND mainWindow, const std::wstring& title);
 
 std::string ToUtf8(const std::wstring& text);
+
+// A Unix path as Wine's Z: drive shows it.
+std::wstring WindowsPathOf(std::wstring unixPath);
 
 }  // namespace driver
