@@ -1,0 +1,152 @@
+#!/usr/bin/env bash
+# Real faults end to end: each case arranges the prefix's C: drive, runs the
+# tool, presses Begin and checks the status line and the checksum of every
+# tutorial file. Each tutorial's content must still exist under its old or its
+# new name.
+#   fault_cases_test.sh STATE EXE DRIVER HOLD_FILE
+set -uo pipefail
+state=$(readlink -f "$1") exe=$2 driver=$3 hold=$4
+here=$(dirname "$(readlink -f "$0")")
+wine_run() { "$here/../../cmake/wine-run.sh" "$state" "$@"; }
+drive() { wine_run "$driver" "$@" | tr -d '\r'; }
+drive_c="$state/prefix/drive_c"
+x86="$drive_c/Program Files (x86)"
+root="$x86/Zorvel Pro"
+tutorials="$root/Tutorials"
+cases=0 failures=0 checked=0 lost=0 skipped=0
+
+restore() {
+    [ -d "$x86.away" ] && { rm -f "$x86"; mv "$x86.away" "$x86"; }
+    mountpoint -q "$state/small" 2>/dev/null && umount "$state/small"
+    chmod -R u+w "$root" "$drive_c/Program Files/Zorvel Pro" 2>/dev/null
+    rm -rf "$root" "$drive_c/Program Files/Zorvel Pro"
+}
+trap restore EXIT
+
+seed() { mkdir -p "$tutorials"; for n; do head -c 4096 /dev/urandom >"$tutorials/$n"; done; }
+# name -> checksum of every old copy, taken before the run.
+remember() { (cd "$1" && find . -maxdepth 1 -type f -name '*.avi' -exec md5sum {} + | sed 's| \./| |') >"$state/sums"; }
+verify() { # folder
+    while read -r sum name; do
+        checked=$((checked + 1))
+        local bare=${name#V3_}
+        bare=${bare#V4_}
+        bare=${bare#ZV_}
+        local found=0
+        for candidate in "$name" "ZV_$bare"; do
+            [ -f "$1/$candidate" ] && [ "$(md5sum <"$1/$candidate" | cut -d' ' -f1)" = "$sum" ] && found=1
+        done
+        ((found)) || { lost=$((lost + 1)); echo "  lost: $name"; }
+    done <"$state/sums"
+    [ -z "$(find "$1" -name '*.copying' 2>/dev/null)" ] || { echo "  a temporary copy was left"; return 1; }
+}
+run_case() { # name, expected status (a prefix of it), folder to verify
+    cases=$((cases + 1))
+    wine_run "$exe" &
+    local app=$! status
+    drive wait-window 30000 >/dev/null
+    status=$(drive run 600000)
+    drive close >/dev/null
+    wait "$app"
+    local ok=1
+    [[ "$status" == "$2"* ]] || { echo "  status: $status"; ok=0; }
+    verify "$3" || ok=0
+    if ((ok)); then echo "ok: $1"; else echo "FAIL: $1"; failures=$((failures + 1)); fi
+}
+
+restore
+seed V3_Zent.avi && chmod a-w "$tutorials/V3_Zent.avi" && remember "$tutorials"
+run_case "a read-only old copy" "Reading 'Zent.avi' Tutorial  70: Permission denied" "$tutorials"
+
+restore
+seed V3_Zent.avi && remember "$tutorials"
+wine_run "$hold" 'C:\Program Files (x86)\Zorvel Pro\Tutorials\V3_Zent.avi' read-write 8000 &
+holder=$!
+sleep 1
+run_case "an old copy held open without shared deletion" "Reading 'Zent.avi' Tutorial  70: Permission denied" "$tutorials"
+wait "$holder"
+
+restore
+seed V3_Zent.avi V3_Brasol.avi && remember "$tutorials"
+wine_run "$hold" 'C:\Program Files (x86)\Zorvel Pro\Tutorials\V3_Zent.avi' none 8000 &
+holder=$!
+sleep 1
+run_case "an old copy held open sharing nothing" "Reading 'Zent.avi' Tutorial  70: Permission denied" "$tutorials"
+wait "$holder"
+
+restore
+seed V3_Zent.avi ZV_Zent.avi && chmod a-w "$tutorials/ZV_Zent.avi" && remember "$tutorials"
+run_case "a read-only new name" "Reading 'Zent.avi' Tutorial  70: Permission denied" "$tutorials"
+
+restore
+seed V4_Zent.avi V3_Brasol.avi && mkdir "$tutorials/V3_Zent.avi" && remember "$tutorials"
+run_case "a folder named like an old copy" "We're Done!" "$tutorials"
+[ -d "$tutorials/V3_Zent.avi" ] || { echo "FAIL: the folder went"; failures=$((failures + 1)); }
+
+restore
+mkdir -p "$x86" && echo "not a folder" >"$root" && remember "$x86"
+run_case "Zorvel Pro as a plain file" "We're Done!" "$x86"
+[ "$(cat "$root")" = "not a folder" ] || { echo "FAIL: the file changed"; failures=$((failures + 1)); }
+rm -f "$root"
+
+restore
+mv "$x86" "$x86.away"
+tutorials="$drive_c/Program Files/Zorvel Pro/Tutorials"
+seed V3_Zent.avi && remember "$tutorials"
+run_case "Program Files (x86) missing" "We're Done!" "$tutorials"
+restore
+mv "$x86" "$x86.away" && echo "a file" >"$x86"
+seed V3_Zent.avi && remember "$tutorials"
+run_case "Program Files (x86) present as a file" "We're Done!" "$tutorials"
+restore
+tutorials="$root/Tutorials"
+
+restore
+mkdir -p "$tutorials" && truncate -s 4500M "$tutorials/V3_Brasol.avi" && remember "$tutorials"
+run_case "a tutorial larger than 4 GiB" "We're Done!" "$tutorials"
+[ "$(stat -c %s "$tutorials/ZV_Brasol.avi" 2>/dev/null)" = $((4500 << 20)) ] ||
+    { echo "FAIL: the large copy has the wrong size"; failures=$((failures + 1)); }
+
+restore
+mkdir -p "$state/small" "$root"
+if mount -t tmpfs -o size=6m tmpfs "$state/small" 2>/dev/null; then
+    ln -s "$state/small" "$tutorials"
+    for n in V3_Zent.avi V3_Brasol.avi; do head -c $((2500 << 10)) /dev/urandom >"$tutorials/$n"; done
+    remember "$tutorials"
+    run_case "a full disk during a copy" "Reading 'Brasol.avi' Tutorial  61: Disk full" "$tutorials"
+    umount "$state/small"
+else
+    echo "SKIPPED: a full disk during a copy (mounting a tmpfs is not permitted here)"
+    skipped=1
+fi
+
+# All 15 tutorials under all three old names, three runs in a row: each run
+# moves the next old copy over the new name, as on the in-memory double, so
+# that in the end only the new names remain, holding the bare copies.
+restore
+names=(Brasol Tindel Mavrek KesselFasks DornFask WimbleFasks Zent HalvoMosk GrenMosk PrevaMosk CorlyVashen Stalver Orbel_Finks Orbel_Trasque Orbel_Trasque_Vashen)
+mkdir -p "$tutorials"
+for n in "${names[@]}"; do for p in V3_ V4_ ""; do echo "$p$n" >"$tutorials/$p$n.avi"; done; done
+cases=$((cases + 1))
+wine_run "$exe" &
+app=$!
+drive wait-window 30000 >/dev/null
+three_runs=""
+for _ in 1 2 3; do three_runs+="$(drive run 60000)|"; done
+drive close >/dev/null
+wait "$app"
+expected=$(for n in "${names[@]}"; do echo "ZV_$n.avi:$n"; done | sort)
+actual=$(cd "$tutorials" && for f in *; do echo "$f:$(cat "$f")"; done | sort)
+checked=$((checked + 45))
+if [ "$three_runs" = "We're Done!|We're Done!|We're Done!|" ] && [ "$actual" = "$expected" ]; then
+    echo "ok: three runs over every old naming"
+else
+    echo "FAIL: three runs over every old naming: $three_runs"
+    diff <(echo "$expected") <(echo "$actual")
+    failures=$((failures + 1))
+fi
+
+echo "$cases fault cases ran, $checked tutorial files checked, $lost lost, $failures failed"
+((failures == 0 && lost == 0)) || exit 1
+((skipped)) && exit 77
+exit 0

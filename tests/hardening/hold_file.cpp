@@ -1,0 +1,25 @@
+// Holds a file open for a while, as another program would, with a chosen
+// sharing: "read-write" shares reading and writing but not deletion, "none"
+// shares nothing.
+//   hold_file PATH read-write|none MILLISECONDS
+
+#include <windows.h>
+
+#include <cwchar>
+#include <string>
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 4) {
+        return 2;
+    }
+    const DWORD share =
+        std::wstring(argv[2]) == L"none" ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE;
+    const HANDLE file = ::CreateFileW(argv[1], GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return 1;
+    }
+    ::Sleep(static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10)));
+    ::CloseHandle(file);
+    return 0;
+}
