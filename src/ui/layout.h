@@ -89,7 +89,7 @@ inline constexpr std::array<ControlSpec, 6> kControls = {{
      kDialogFont, kWhite, kWhite, false},
 }};
 
-constexpr const ControlSpec& Spec(ControlId id) {
+constexpr const ControlSpec& Definition(ControlId id) {
     for (const ControlSpec& control : kControls) {
         if (control.id == id) {
             return control;

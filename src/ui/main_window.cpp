@@ -30,12 +30,12 @@ COLORREF ToColorRef(std::uint32_t oleColour) {
 
 std::size_t IndexOf(ControlId id) {
     const auto found = std::find_if(kControls.begin(), kControls.end(),
-                                    [id](const ControlSpec& spec) { return spec.id == id; });
+                                    [id](const ControlSpec& entry) { return entry.id == id; });
     return static_cast<std::size_t>(std::distance(kControls.begin(), found));
 }
 
-platform::UniqueFont MakeFont(const FontSpec& spec, int hundredthsOfPoint, UINT dpi) {
-    if (spec.face.empty()) {
+platform::UniqueFont MakeFont(const FontSpec& entry, int hundredthsOfPoint, UINT dpi) {
+    if (entry.face.empty()) {
         NONCLIENTMETRICSW metrics{};
         metrics.cbSize = sizeof(metrics);
         if (::SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0,
@@ -47,14 +47,14 @@ platform::UniqueFont MakeFont(const FontSpec& spec, int hundredthsOfPoint, UINT 
     LOGFONTW font{};
     font.lfHeight = -::MulDiv(hundredthsOfPoint, static_cast<int>(dpi), 7200);
     font.lfWeight = FW_NORMAL;
-    font.lfItalic = spec.italic ? TRUE : FALSE;
+    font.lfItalic = entry.italic ? TRUE : FALSE;
     font.lfCharSet = ANSI_CHARSET;
     font.lfOutPrecision = OUT_DEFAULT_PRECIS;
     font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
     font.lfQuality = DEFAULT_QUALITY;
     font.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
-    const std::size_t length = std::min(spec.face.size(), std::size(font.lfFaceName) - 1);
-    std::wmemcpy(font.lfFaceName, spec.face.data(), length);
+    const std::size_t length = std::min(entry.face.size(), std::size(font.lfFaceName) - 1);
+    std::wmemcpy(font.lfFaceName, entry.face.data(), length);
     return platform::UniqueFont(::CreateFontIndirectW(&font));
 }
 
@@ -153,24 +153,24 @@ void MainWindow::CreateControls() {
     // dialog manager moves the focus.
     std::array<const ControlSpec*, kControls.size()> byTabIndex{};
     std::transform(kControls.begin(), kControls.end(), byTabIndex.begin(),
-                   [](const ControlSpec& spec) { return &spec; });
+                   [](const ControlSpec& entry) { return &entry; });
     std::stable_sort(byTabIndex.begin(), byTabIndex.end(),
                      [](const ControlSpec* a, const ControlSpec* b) {
                          return static_cast<unsigned>(a->tabIndex) <
                                 static_cast<unsigned>(b->tabIndex);
                      });
-    for (const ControlSpec* spec : byTabIndex) {
-        ControlState& state = State(spec->id);
-        state.foreColour = spec->foreColour;
-        SetBackColour(spec->id, spec->backColour);
-        if (spec->kind == ControlKind::Picture) {
+    for (const ControlSpec* entry : byTabIndex) {
+        ControlState& state = State(entry->id);
+        state.foreColour = entry->foreColour;
+        SetBackColour(entry->id, entry->backColour);
+        if (entry->kind == ControlKind::Picture) {
             continue;  // drawn by the window itself, like a windowless image control
         }
-        const bool isButton = spec->kind == ControlKind::PushButton;
-        const DWORD style = isButton ? kButtonStyle : kLabelStyle | (spec->border ? WS_BORDER : 0);
-        state.window = ::CreateWindowExW(0, isButton ? L"BUTTON" : L"STATIC", spec->text.data(),
+        const bool isButton = entry->kind == ControlKind::PushButton;
+        const DWORD style = isButton ? kButtonStyle : kLabelStyle | (entry->border ? WS_BORDER : 0);
+        state.window = ::CreateWindowExW(0, isButton ? L"BUTTON" : L"STATIC", entry->text.data(),
                                          style, 0, 0, 0, 0, window_,
-                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec->id)),
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry->id)),
                                          instance_, nullptr);
     }
 }
@@ -186,15 +186,15 @@ void MainWindow::RunLoadSteps() {
 }
 
 void MainWindow::LayOut() {
-    for (const ControlSpec& spec : kControls) {
-        const HWND control = Control(spec.id);
+    for (const ControlSpec& entry : kControls) {
+        const HWND control = Control(entry.id);
         if (control == nullptr) {
             continue;
         }
-        const PixelRect pixels = ToPixels(spec.bounds, static_cast<int>(dpi_));
+        const PixelRect pixels = ToPixels(entry.bounds, static_cast<int>(dpi_));
         ::SetWindowPos(control, nullptr, pixels.left, pixels.top, pixels.width, pixels.height,
                        SWP_NOZORDER | SWP_NOACTIVATE);
-        ApplyFont(spec.id);
+        ApplyFont(entry.id);
     }
     ::InvalidateRect(window_, nullptr, TRUE);
 }
@@ -204,9 +204,9 @@ void MainWindow::ApplyFont(ControlId id) {
     if (state.window == nullptr) {
         return;
     }
-    const FontSpec& spec = Spec(id).font;
-    const int size = id == ControlId::lblNotify ? notifyHundredthsOfPoint_ : spec.hundredthsOfPoint;
-    platform::UniqueFont font = MakeFont(spec, size, dpi_);
+    const FontSpec& entry = Definition(id).font;
+    const int size = id == ControlId::lblNotify ? notifyHundredthsOfPoint_ : entry.hundredthsOfPoint;
+    platform::UniqueFont font = MakeFont(entry, size, dpi_);
     ::SendMessageW(state.window, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     // The control no longer uses the old font once it has the new one.
     state.font = std::move(font);
@@ -363,7 +363,7 @@ void MainWindow::OnPaint() {
     const HGDIOBJ previous = ::SelectObject(source.get(), picture_.bitmap.get());
     platform::ScopeExit restore([&] { ::SelectObject(source.get(), previous); });
     // Stretched to fill its box, proportions not kept.
-    const PixelRect box = ToPixels(Spec(ControlId::Image1).bounds, static_cast<int>(dpi_));
+    const PixelRect box = ToPixels(Definition(ControlId::Image1).bounds, static_cast<int>(dpi_));
     ::SetStretchBltMode(dc, HALFTONE);
     ::SetBrushOrgEx(dc, 0, 0, nullptr);
     ::StretchBlt(dc, box.left, box.top, box.width, box.height, source.get(), 0, 0,

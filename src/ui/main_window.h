@@ -80,7 +80,7 @@ private:
     std::array<ControlState, kControls.size()> controls_;
     std::uint32_t backColour_ = kFrmUpdate.backColour;
     platform::UniqueBrush backBrush_;
-    int notifyHundredthsOfPoint_ = Spec(ControlId::lblNotify).font.hundredthsOfPoint;
+    int notifyHundredthsOfPoint_ = Definition(ControlId::lblNotify).font.hundredthsOfPoint;
     std::wstring statusText_;
     Picture picture_;
     platform::UniqueIcon bigIcon_;

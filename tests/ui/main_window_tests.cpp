@@ -86,7 +86,7 @@ TEST_F(MainWindowTest, FrameIsAFixedDialogWithTheTitleAndClientSize) {
 
 TEST_F(MainWindowTest, ControlsHaveTheirClassStyleAndPlaceAt96Dpi) {
     for (const Expected& expected : kAt96Dpi) {
-        SCOPED_TRACE(std::wstring(ui::Spec(expected.id).name).c_str());
+        SCOPED_TRACE(std::wstring(ui::Definition(expected.id).name).c_str());
         wchar_t className[32] = {};
         ::GetClassNameW(Control(expected.id), className, 32);
         EXPECT_EQ(_wcsicmp(className, expected.className), 0) << className;
@@ -111,7 +111,7 @@ TEST_F(MainWindowTest, ControlsHaveTheirClassStyleAndPlaceAt96Dpi) {
     }
     // The picture's box ends at the client area's right edge, at any resolution.
     for (const int dpi : {96, 120, 144}) {
-        const ui::PixelRect picture = ui::ToPixels(ui::Spec(ControlId::Image1).bounds, dpi);
+        const ui::PixelRect picture = ui::ToPixels(ui::Definition(ControlId::Image1).bounds, dpi);
         EXPECT_EQ(picture.left + picture.width, ui::TwipsToPixels(ui::kFrmUpdate.clientWidthTwips, dpi));
     }
 }

@@ -71,9 +71,9 @@ int PrintRect(HWND window, const std::wstring& name) {
         ::GetClientRect(window, &rect);
         ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
     } else {
-        for (const ui::ControlSpec& spec : ui::kControls) {
-            if (name == spec.name) {
-                ::GetWindowRect(driver::FindControl(window, spec.id), &rect);
+        for (const ui::ControlSpec& entry : ui::kControls) {
+            if (name == entry.name) {
+                ::GetWindowRect(driver::FindControl(window, entry.id), &rect);
             }
         }
     }
