@@ -137,7 +137,7 @@ TEST_F(MainWindowTest, FrameIsAFixedDialogWithTheTitleAndClientSize) {
 
 TEST_F(MainWindowTest, ControlsHaveTheirClassStyleTextAndPlaceAt96Dpi) {
     for (const At96Dpi& expected : kPixelsAt96Dpi) {
-        const ControlSpec& spec = ui::Spec(expected.id);
+        const ControlSpec& spec = ui::Definition(expected.id);
         SCOPED_TRACE(std::string(spec.name.begin(), spec.name.end()));
         const HWND control = Control(expected.id);
         ASSERT_NE(control, nullptr);
@@ -304,12 +304,12 @@ TEST(LayoutScaling, EdgesThatMeetInTwipsMeetInPixelsAtEveryResolution) {
     for (const int dpi : {96, 120, 144}) {
         SCOPED_TRACE(dpi);
         const int clientWidth = ui::TwipsToPixels(ui::kFrmUpdate.clientWidthTwips, dpi);
-        const ui::PixelRect picture = ui::ToPixels(ui::Spec(ControlId::Image1).bounds, dpi);
+        const ui::PixelRect picture = ui::ToPixels(ui::Definition(ControlId::Image1).bounds, dpi);
         EXPECT_EQ(picture.left + picture.width, clientWidth);
         // Its first row lies above the client area.
         EXPECT_LT(picture.top, 0);
         // The picture reaches down to the status line's top.
-        const ui::PixelRect status = ui::ToPixels(ui::Spec(ControlId::lblNotify).bounds, dpi);
+        const ui::PixelRect status = ui::ToPixels(ui::Definition(ControlId::lblNotify).bounds, dpi);
         EXPECT_EQ(picture.top + picture.height, status.top);
         // No two controls overlap, and all lie within the client area's width.
         for (const ControlSpec& a : ui::kControls) {
@@ -350,7 +350,7 @@ TEST_F(MainWindowTest, DpiChangeReLaysEverythingWithTheTwips) {
                 continue;
             }
             SCOPED_TRACE(std::string(spec.name.begin(), spec.name.end()));
-            const ui::PixelRect expected = ui::ToPixels(spec.bounds, scale);
+            const ui::PixelRect expected = ui::ToPixels(entry.bounds, scale);
             const RECT place = PlaceOf(spec.id);
             EXPECT_EQ(place.left, expected.left);
             EXPECT_EQ(place.top, expected.top);
