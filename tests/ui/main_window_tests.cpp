@@ -1,4 +1,9 @@
-// frmUpdate created in this process, so that fonts, brushes and colours can be read.
+// frmUpdate created in this process, where its fonts, brushes and focus can be
+// read (GDI handles mean nothing in another process). File operations go to a
+// recording stand-in, so that pressing Begin touches no disk.
+//
+// The geometry and font checks run at the system resolution, 96 DPI unless
+// ZV_EXPECTED_DPI says otherwise (the high-DPI test runs them again at 120).
 
 #include "ui/main_window.h"
 
@@ -7,57 +12,150 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "platform/unique_win32.h"
 #include "platform/win32_desktop.h"
 
 namespace {
 
+using platform::Result;
+using platform::RuntimeError;
 using ui::ControlId;
-using ui::ControlKind;
-using ui::ControlSpec;
 
-// A file system in which nothing exists and every folder can be made, so that
-// a run started by a key touches nothing real.
-class EmptyFileSystem final : public platform::FileSystem {
+using UniqueDc = platform::UniqueAny<platform::HandleTraits<HDC, ::DeleteDC>>;
+
+constexpr wchar_t kRootSelector[] = L"C:\\Program Files (x86)";
+
+// Nothing exists and every folder can be made, so a run asks about every old
+// name and ends with "We're Done!". Each run starts by asking about the root
+// selector, which counts the runs.
+class RecordingFiles final : public platform::FileSystem {
   public:
-    platform::Result<std::int64_t> QueryLength(const std::wstring& path) override {
-        probed.push_back(path);
-        return platform::RuntimeError{platform::error::kFileNotFound, L"File not found"};
+    Result<std::int64_t> QueryLength(const std::wstring& path) override {
+        probes.push_back(path);
+        return RuntimeError{platform::error::kFileNotFound, L"File not found"};
     }
-    platform::Result<std::wstring> FindFirstEntry(const std::wstring&, std::uint32_t) override {
+    Result<std::wstring> FindFirstEntry(const std::wstring&, std::uint32_t) override {
         return std::wstring();
     }
-    platform::Result<void> MakeFolder(const std::wstring&) override { return {}; }
-    platform::Result<void> CopyReplacing(const std::wstring&, const std::wstring&) override {
-        return {};
-    }
-    platform::Result<void> RemoveFile(const std::wstring&) override { return {}; }
+    Result<void> MakeFolder(const std::wstring&) override { return {}; }
+    Result<void> CopyReplacing(const std::wstring&, const std::wstring&) override { return {}; }
+    Result<void> RemoveFile(const std::wstring&) override { return {}; }
 
-    std::vector<std::wstring> probed;
+    long Runs() const { return std::count(probes.begin(), probes.end(), kRootSelector); }
+
+    std::vector<std::wstring> probes;
 };
 
-// The pixel column of the layout at 96 DPI, written out rather than derived.
-struct At96Dpi {
-    ControlId id;
-    RECT pixels;  // left, top, width, height
-};
-constexpr At96Dpi kPixelsAt96Dpi[] = {
-    {ControlId::cmdExit, {286, 237, 128, 23}},  {ControlId::cmdBegin, {114, 161, 81, 33}},
-    {ControlId::Label2, {9, 93, 267, 63}},      {ControlId::Label1, {23, 9, 240, 74}},
-    {ControlId::lblNotify, {19, 198, 394, 35}},
+struct Box {
+    int left, top, width, height;
+    friend bool operator==(const Box&, const Box&) = default;
 };
 
-// A label's font after the load steps: the status line's size is 14 pt then.
-int LoadedHundredthsOfPoint(const ControlSpec& spec) {
-    return spec.id == ControlId::lblNotify ? ui::kNotifyLoadedHundredthsOfPoint
-                                           : spec.font.hundredthsOfPoint;
+std::ostream& operator<<(std::ostream& out, const Box& box) {
+    return out << "(" << box.left << ", " << box.top << ", " << box.width << ", " << box.height
+               << ")";
 }
+
+// The laid-out pixels, worked out by hand from the twips: every edge rounded
+// half away from zero, sizes the differences of the edges. The 96-DPI row is
+// the pixel column of the layout.
+struct AtDpi {
+    int dpi;
+    SIZE client;
+    Box exit, begin, label2, label1, notify, image;
+    // Font heights in pixels: Label1 14.25 pt, Label2 12 pt, lblNotify 14 pt once loaded.
+    LONG label1Height, label2Height, notifyHeight;
+};
+
+constexpr AtDpi kLayouts[] = {
+    {96,
+     {439, 262},
+     {286, 237, 128, 23},
+     {114, 161, 81, 33},
+     {9, 93, 267, 63},
+     {23, 9, 240, 74},
+     {19, 198, 394, 35},
+     {288, -1, 151, 199},
+     -19,
+     -16,
+     -19},
+    {120,
+     {549, 328},
+     {358, 296, 160, 29},
+     {143, 201, 101, 42},
+     {11, 116, 334, 79},
+     {29, 11, 300, 93},
+     {24, 248, 492, 43},
+     {360, -1, 189, 249},
+     -24,
+     -20,
+     -23},
+    {144,
+     {659, 393},
+     {429, 356, 192, 34},
+     {171, 242, 122, 49},
+     {14, 140, 400, 94},
+     {35, 14, 360, 111},
+     {29, 297, 591, 53},
+     {432, -2, 227, 299},
+     -29,
+     -24,
+     -28},
+};
+
+const AtDpi& LayoutAt(int dpi) {
+    for (const AtDpi& layout : kLayouts) {
+        if (layout.dpi == dpi) {
+            return layout;
+        }
+    }
+    ADD_FAILURE() << "no expected layout at " << dpi << " DPI";
+    return kLayouts[0];
+}
+
+Box BoxOf(const AtDpi& layout, ControlId id) {
+    switch (id) {
+        case ControlId::cmdExit:
+            return layout.exit;
+        case ControlId::cmdBegin:
+            return layout.begin;
+        case ControlId::Label2:
+            return layout.label2;
+        case ControlId::Label1:
+            return layout.label1;
+        case ControlId::lblNotify:
+            return layout.notify;
+        case ControlId::Image1:
+            return layout.image;
+    }
+    return {};
+}
+
+int ExpectedSystemDpi() {
+    const char* configured = std::getenv("ZV_EXPECTED_DPI");
+    return configured != nullptr ? std::atoi(configured) : 96;
+}
+
+std::string NameOf(ControlId id) {
+    const std::wstring_view name = ui::Definition(id).name;
+    return std::string(name.begin(), name.end());
+}
+
+constexpr ControlId kChildControls[] = {ControlId::cmdExit, ControlId::cmdBegin, ControlId::Label2,
+                                        ControlId::Label1, ControlId::lblNotify};
 
 class MainWindowTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+    static void SetUpTestSuite() {
+        // As the tool's manifest declares, so that the window sees the real resolution.
+        ::SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    }
 
     void SetUp() override {
         ASSERT_TRUE(ui::MainWindow::RegisterWindowClass(::GetModuleHandleW(nullptr)));
@@ -67,25 +165,28 @@ class MainWindowTest : public ::testing::Test {
     }
 
     void TearDown() override {
-        ::DestroyWindow(window_.Handle());
-        // The window's end posts the quit message; it must not end the next test's passes.
+        if (::IsWindow(window_.Handle())) {
+            ::DestroyWindow(window_.Handle());
+        }
+        // The window's end posts the quit message; it must not reach the next test.
         MSG message;
         while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         }
     }
 
+    HWND Main() const { return window_.Handle(); }
     HWND Control(ControlId id) const { return window_.Control(id); }
 
-    RECT PlaceOf(ControlId id) const {
+    Box BoxInClient(ControlId id) const {
         RECT rect;
         ::GetWindowRect(Control(id), &rect);
-        ::MapWindowPoints(nullptr, window_.Handle(), reinterpret_cast<POINT*>(&rect), 2);
+        ::MapWindowPoints(nullptr, Main(), reinterpret_cast<POINT*>(&rect), 2);
         return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
     }
 
     SIZE ClientSize() const {
         RECT client;
-        ::GetClientRect(window_.Handle(), &client);
+        ::GetClientRect(Main(), &client);
         return {client.right, client.bottom};
     }
 
@@ -97,98 +198,123 @@ class MainWindowTest : public ::testing::Test {
         return font;
     }
 
-    std::wstring TextOf(HWND window) const {
+    static std::wstring TextOf(HWND window) {
         std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
         text.resize(static_cast<std::size_t>(
             ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
         return text;
     }
 
-    DWORD StyleOf(HWND window) const {
-        return static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE));
-    }
-
-    // Key down and up on the focused control, through the window's event pass.
+    // A key pressed on the focused control, through the tool's own event pass.
     void PressKey(WPARAM key) {
         const HWND focus = ::GetFocus();
         ::PostMessageW(focus, WM_KEYDOWN, key, 1);
-        if (key == VK_SPACE) {
-            ::PostMessageW(focus, WM_CHAR, L' ', 1);
-        }
         ::PostMessageW(focus, WM_KEYUP, key, 0xC0000001);
-        EXPECT_TRUE(desktop_.ProcessPendingEvents());
+        desktop_.ProcessPendingEvents();
+    }
+
+    void ExpectLaidOutAt(const AtDpi& expected) {
+        EXPECT_EQ(ClientSize().cx, expected.client.cx);
+        EXPECT_EQ(ClientSize().cy, expected.client.cy);
+        for (const ControlId id : kChildControls) {
+            EXPECT_EQ(BoxInClient(id), BoxOf(expected, id)) << NameOf(id);
+        }
+        EXPECT_EQ(FontOf(ControlId::Label1).lfHeight, expected.label1Height);
+        EXPECT_EQ(FontOf(ControlId::Label2).lfHeight, expected.label2Height);
+        EXPECT_EQ(FontOf(ControlId::lblNotify).lfHeight, expected.notifyHeight);
     }
 
     platform::Win32Desktop desktop_;
-    EmptyFileSystem files_;
+    RecordingFiles files_;
     ui::MainWindow window_{desktop_, files_};
 };
 
-TEST_F(MainWindowTest, FrameIsAFixedDialogWithTheTitleAndClientSize) {
-    const HWND window = window_.Handle();
-    EXPECT_EQ(TextOf(window), L"Update ZorvelPro");
-    const DWORD style = StyleOf(window);
-    EXPECT_TRUE(style & WS_SYSMENU);
-    EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
-    EXPECT_EQ(ClientSize().cx, 439);
-    EXPECT_EQ(ClientSize().cy, 262);
-    EXPECT_NE(::SendMessageW(window, WM_GETICON, ICON_SMALL, 0), 0);
+TEST_F(MainWindowTest, FrameIsAFixedDialogWithCloseBoxOnly) {
+    EXPECT_EQ(TextOf(Main()), L"Update ZorvelPro");
+    wchar_t className[32] = {};
+    ::GetClassNameW(Main(), className, 32);
+    EXPECT_STREQ(className, L"frmUpdate");
+    const auto style = static_cast<DWORD>(::GetWindowLongPtrW(Main(), GWL_STYLE));
+    EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU), static_cast<DWORD>(WS_CAPTION | WS_SYSMENU));
+    EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0u);
+    const HMENU menu = ::GetSystemMenu(Main(), FALSE);
+    for (const UINT command : {SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE}) {
+        EXPECT_EQ(::GetMenuState(menu, command, MF_BYCOMMAND), static_cast<UINT>(-1)) << command;
+    }
+    EXPECT_NE(::GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND), static_cast<UINT>(-1));
+    EXPECT_NE(::SendMessageW(Main(), WM_GETICON, ICON_BIG, 0), 0);
+    EXPECT_NE(::SendMessageW(Main(), WM_GETICON, ICON_SMALL, 0), 0);
 }
 
-TEST_F(MainWindowTest, ControlsHaveTheirClassStyleTextAndPlaceAt96Dpi) {
-    for (const At96Dpi& expected : kPixelsAt96Dpi) {
-        const ControlSpec& spec = ui::Definition(expected.id);
-        SCOPED_TRACE(std::string(spec.name.begin(), spec.name.end()));
+TEST_F(MainWindowTest, ControlsHaveTheirClassStyleAndText) {
+    struct Expected {
+        ControlId id;
+        const wchar_t* className;
+        const wchar_t* text;
+    };
+    const Expected controls[] = {
+        {ControlId::cmdExit, L"Button", L"Exit"},
+        {ControlId::cmdBegin, L"Button", L"Begin"},
+        {ControlId::Label2, L"Static",
+         L"(This action will only be successful on a computer with ZorvelPro V5 currently "
+         L"installed)"},
+        {ControlId::Label1, L"Static",
+         L"To check ZorvelPro tutorial file names and paths click BEGIN"},
+        {ControlId::lblNotify, L"Static", L"...standing by"},
+    };
+    for (const Expected& expected : controls) {
+        SCOPED_TRACE(NameOf(expected.id));
         const HWND control = Control(expected.id);
         ASSERT_NE(control, nullptr);
-        const bool isButton = spec.kind == ControlKind::PushButton;
-
+        EXPECT_EQ(::GetDlgCtrlID(control), static_cast<int>(expected.id));
         wchar_t className[32] = {};
         ::GetClassNameW(control, className, 32);
-        EXPECT_EQ(_wcsicmp(className, isButton ? L"Button" : L"Static"), 0) << className;
+        EXPECT_EQ(_wcsicmp(className, expected.className), 0) << className;
+        // No access keys: the texts have no "&", and labels would show one as it is.
+        EXPECT_EQ(TextOf(control), expected.text);
 
-        const RECT place = PlaceOf(expected.id);
-        EXPECT_EQ(place.left, expected.pixels.left);
-        EXPECT_EQ(place.top, expected.pixels.top);
-        EXPECT_EQ(place.right, expected.pixels.right);
-        EXPECT_EQ(place.bottom, expected.pixels.bottom);
-
-        const DWORD style = StyleOf(control);
+        const auto style = static_cast<DWORD>(::GetWindowLongPtrW(control, GWL_STYLE));
+        const auto exStyle = static_cast<DWORD>(::GetWindowLongPtrW(control, GWL_EXSTYLE));
         EXPECT_TRUE(style & WS_VISIBLE);
+        EXPECT_FALSE(style & WS_DISABLED);
+        const bool isButton = expected.className[0] == L'B';
         EXPECT_EQ((style & WS_TABSTOP) != 0, isButton);
-        EXPECT_EQ((style & WS_BORDER) != 0, expected.id == ControlId::lblNotify);
         if (isButton) {
-            // Neither the default button (Enter) nor anything but a plain push button.
+            // A plain push button: neither the default (Enter) nor the cancel button.
             EXPECT_EQ(style & BS_TYPEMASK, static_cast<DWORD>(BS_PUSHBUTTON));
+            EXPECT_EQ(::SendMessageW(control, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON, 0);
+            EXPECT_NE(::SendMessageW(control, WM_GETFONT, 0, 0), 0) << "the dialog font";
         } else {
             EXPECT_EQ(style & SS_TYPEMASK, static_cast<DWORD>(SS_CENTER));
-        }
-
-        const std::wstring text = TextOf(control);
-        EXPECT_EQ(text.find(L'&'), std::wstring::npos) << "no access keys";
-        if (expected.id == ControlId::lblNotify) {
-            EXPECT_EQ(text, ui::kStandingBy);
-        } else {
-            EXPECT_EQ(text, spec.text);
+            EXPECT_TRUE(style & SS_NOPREFIX);
+            // The status line's flat single-line border; no sunken 3-D edges anywhere.
+            EXPECT_EQ((style & WS_BORDER) != 0, expected.id == ControlId::lblNotify);
+            EXPECT_EQ(exStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE), 0u);
         }
     }
+    // The picture is drawn by the window itself, like a windowless image control.
+    EXPECT_EQ(::GetDlgItem(Main(), static_cast<int>(ControlId::Image1)), nullptr);
 }
 
-TEST_F(MainWindowTest, LabelFontsAreTheLaidOutFacesAndSizesAfterLoading) {
+TEST_F(MainWindowTest, LaidOutAtTheSystemDpi) {
+    const int dpi = ExpectedSystemDpi();
+    ASSERT_EQ(static_cast<int>(::GetDpiForSystem()), dpi);
+    EXPECT_EQ(static_cast<int>(window_.Dpi()), dpi);
+    ExpectLaidOutAt(LayoutAt(dpi));
+}
+
+TEST_F(MainWindowTest, LabelFontsAfterLoading) {
     struct Expected {
         ControlId id;
         const wchar_t* face;
-        LONG height;
         BYTE italic;
     };
     for (const Expected& expected :
-         {Expected{ControlId::Label1, L"Arial", -19, FALSE},
-          Expected{ControlId::Label2, L"Arial", -16, TRUE},
-          Expected{ControlId::lblNotify, L"MS Sans Serif", -19, FALSE}}) {
-        SCOPED_TRACE(static_cast<int>(expected.id));
+         {Expected{ControlId::Label1, L"Arial", FALSE}, Expected{ControlId::Label2, L"Arial", TRUE},
+          Expected{ControlId::lblNotify, L"MS Sans Serif", FALSE}}) {
+        SCOPED_TRACE(NameOf(expected.id));
         const LOGFONTW font = FontOf(expected.id);
         EXPECT_STREQ(font.lfFaceName, expected.face);
-        EXPECT_EQ(font.lfHeight, expected.height);
         EXPECT_EQ(font.lfItalic, expected.italic);
         EXPECT_EQ(font.lfWeight, FW_NORMAL);
         EXPECT_EQ(font.lfCharSet, ANSI_CHARSET);
@@ -196,175 +322,202 @@ TEST_F(MainWindowTest, LabelFontsAreTheLaidOutFacesAndSizesAfterLoading) {
     }
 }
 
-TEST_F(MainWindowTest, LoadStepsMakeTheLabelsWhiteAndTheStatusTextTheWindowText) {
-    EXPECT_EQ(window_.Read(), ui::kStandingBy);
-    const HDC dc = ::CreateCompatibleDC(nullptr);
-    ASSERT_NE(dc, nullptr);
-    for (const ControlId id : {ControlId::Label1, ControlId::Label2, ControlId::lblNotify}) {
-        SCOPED_TRACE(static_cast<int>(id));
-        ::SetBkColor(dc, RGB(1, 2, 3));
-        ::SetTextColor(dc, RGB(1, 2, 3));
-        const auto brush = reinterpret_cast<HBRUSH>(
-            ::SendMessageW(window_.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                           reinterpret_cast<LPARAM>(Control(id))));
-        EXPECT_EQ(::GetBkColor(dc), RGB(255, 255, 255));
-        LOGBRUSH fill{};
-        ASSERT_TRUE(::GetObjectW(brush, sizeof(fill), &fill));
-        EXPECT_EQ(fill.lbColor, RGB(255, 255, 255));
-        if (id == ControlId::lblNotify) {
-            EXPECT_EQ(::GetTextColor(dc), ::GetSysColor(COLOR_WINDOWTEXT));
-        }
+TEST_F(MainWindowTest, WindowAndLabelsAreWhiteAfterLoading) {
+    const SIZE client = ClientSize();
+    const UniqueDc dc(::CreateCompatibleDC(nullptr));
+    const platform::UniqueBitmap bitmap(::CreateBitmap(client.cx, client.cy, 1, 32, nullptr));
+    const HGDIOBJ previous = ::SelectObject(dc.get(), bitmap.get());
+    EXPECT_NE(::SendMessageW(Main(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc.get()), 0), 0);
+    for (const POINT at :
+         {POINT{0, 0}, POINT{client.cx / 2, client.cy / 2}, POINT{client.cx - 1, client.cy - 1}}) {
+        EXPECT_EQ(::GetPixel(dc.get(), at.x, at.y), RGB(255, 255, 255)) << at.x << "," << at.y;
     }
-    ::DeleteDC(dc);
+    ::SelectObject(dc.get(), previous);
 
-    // The window's own background, where no control lies.
-    const HDC screen = ::GetDC(window_.Handle());
-    ::RedrawWindow(window_.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    const HDC memory = ::CreateCompatibleDC(screen);
-    const HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 8, 8);
-    const HGDIOBJ previous = ::SelectObject(memory, bitmap);
-    ::SendMessageW(window_.Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), 0);
-    EXPECT_EQ(::GetPixel(memory, 4, 4), RGB(255, 255, 255));
-    ::SelectObject(memory, previous);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(window_.Handle(), screen);
+    struct Expected {
+        ControlId id;
+        int textColour;
+    };
+    for (const Expected& expected :
+         {Expected{ControlId::Label1, COLOR_BTNTEXT}, Expected{ControlId::Label2, COLOR_BTNTEXT},
+          Expected{ControlId::lblNotify, COLOR_WINDOWTEXT}}) {
+        SCOPED_TRACE(NameOf(expected.id));
+        ::SetBkColor(dc.get(), RGB(1, 2, 3));
+        ::SetTextColor(dc.get(), RGB(1, 2, 3));
+        const auto brush = reinterpret_cast<HBRUSH>(
+            ::SendMessageW(Main(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()),
+                           reinterpret_cast<LPARAM>(Control(expected.id))));
+        EXPECT_EQ(::GetBkColor(dc.get()), RGB(255, 255, 255));
+        EXPECT_EQ(::GetTextColor(dc.get()), ::GetSysColor(expected.textColour));
+        LOGBRUSH fill{};
+        ASSERT_EQ(::GetObjectW(brush, sizeof(fill), &fill), static_cast<int>(sizeof(fill)));
+        EXPECT_EQ(fill.lbStyle, static_cast<UINT>(BS_SOLID));
+        EXPECT_EQ(fill.lbColor, RGB(255, 255, 255));
+    }
 }
 
 TEST_F(MainWindowTest, FocusStartsOnBeginAndTabMovesBetweenTheButtons) {
-    const HWND begin = Control(ControlId::cmdBegin);
-    const HWND exit = Control(ControlId::cmdExit);
-    EXPECT_EQ(::GetFocus(), begin);
-    EXPECT_EQ(::GetNextDlgTabItem(window_.Handle(), begin, FALSE), exit);
-    EXPECT_EQ(::GetNextDlgTabItem(window_.Handle(), exit, FALSE), begin);
-    EXPECT_EQ(::GetNextDlgTabItem(window_.Handle(), begin, TRUE), exit);
-
-    PressKey(VK_TAB);
-    EXPECT_EQ(::GetFocus(), exit);
-    PressKey(VK_TAB);
-    EXPECT_EQ(::GetFocus(), begin);
+    EXPECT_EQ(::GetFocus(), Control(ControlId::cmdBegin));
+    for (const ControlId next : {ControlId::cmdExit, ControlId::cmdBegin}) {
+        PressKey(VK_TAB);
+        EXPECT_EQ(::GetFocus(), Control(next)) << NameOf(next);
+    }
+    EXPECT_EQ(files_.Runs(), 0);
 }
 
-TEST_F(MainWindowTest, EscAndEnterPressNothing) {
-    for (const HWND focus : {Control(ControlId::cmdBegin), Control(ControlId::cmdExit)}) {
-        ::SetFocus(focus);
+TEST_F(MainWindowTest, EscAndEnterPressNothingOnEitherButton) {
+    for (const ControlId focus : {ControlId::cmdBegin, ControlId::cmdExit}) {
+        ::SetFocus(Control(focus));
         for (const WPARAM key : {VK_ESCAPE, VK_RETURN}) {
-            SCOPED_TRACE(key);
+            SCOPED_TRACE(NameOf(focus) + " " + std::to_string(key));
             PressKey(key);
-            EXPECT_TRUE(::IsWindow(window_.Handle()));
-            EXPECT_EQ(window_.Read(), ui::kStandingBy);
+            ASSERT_TRUE(::IsWindow(Main()));
+            EXPECT_EQ(window_.Read(), L"...standing by");
+            EXPECT_EQ(files_.Runs(), 0);
         }
     }
-    EXPECT_TRUE(files_.probed.empty()) << "no run started";
 }
 
-TEST_F(MainWindowTest, SpaceOnTheFocusedBeginStartsARun) {
-    ASSERT_EQ(::GetFocus(), Control(ControlId::cmdBegin));
+TEST_F(MainWindowTest, SpaceOnBeginStartsARun) {
     PressKey(VK_SPACE);
-    EXPECT_EQ(window_.Read(), L"We're Done!");
+    EXPECT_EQ(files_.Runs(), 1);
     EXPECT_EQ(TextOf(Control(ControlId::lblNotify)), L"We're Done!");
-    EXPECT_FALSE(files_.probed.empty());
-    EXPECT_EQ(desktop_.OverrideCursor(), nullptr) << "the run restores the pointer";
+}
+
+TEST_F(MainWindowTest, EachClickOnBeginIsOneRunAndTheLastTextStays) {
+    for (long run = 1; run <= 2; ++run) {
+        ::SendMessageW(Control(ControlId::cmdBegin), BM_CLICK, 0, 0);
+        EXPECT_EQ(files_.Runs(), run);
+        EXPECT_EQ(window_.Read(), L"We're Done!");
+        EXPECT_EQ(TextOf(Control(ControlId::lblNotify)), L"We're Done!");
+        EXPECT_EQ(desktop_.OverrideCursor(), nullptr);
+        EXPECT_TRUE(desktop_.ProcessPendingEvents());
+    }
+    // Every old name of the catalogue was asked about in each run.
+    EXPECT_EQ(files_.probes.size(), 2u * (1 + 15 * 3));
+}
+
+TEST_F(MainWindowTest, ClickOnBeginDuringARunIsIgnored) {
+    // Pending when the run starts, so taken by the run's first event pass.
+    ::PostMessageW(Control(ControlId::cmdBegin), BM_CLICK, 0, 0);
+    ::SendMessageW(Control(ControlId::cmdBegin), BM_CLICK, 0, 0);
+    EXPECT_TRUE(desktop_.ProcessPendingEvents());
+    EXPECT_EQ(files_.Runs(), 1);
+    EXPECT_EQ(window_.Read(), L"We're Done!");
+}
+
+TEST_F(MainWindowTest, CloseDuringARunStopsItBeforeTheNextFile) {
+    ::PostMessageW(Main(), WM_CLOSE, 0, 0);
+    ::SendMessageW(Control(ControlId::cmdBegin), BM_CLICK, 0, 0);
+    EXPECT_EQ(window_.Handle(), nullptr);
+    // The close came in at the first event pass, before the first name was asked about.
+    EXPECT_EQ(files_.probes, std::vector<std::wstring>{kRootSelector});
+    EXPECT_EQ(desktop_.OverrideCursor(), nullptr);
+    EXPECT_FALSE(desktop_.ProcessPendingEvents());
+}
+
+TEST(MainWindowEnd, ExitAndTheCloseBoxEndTheProgram) {
+    enum class Way { ExitButton, CloseBox, CloseMessage };
+    for (const Way way : {Way::ExitButton, Way::CloseBox, Way::CloseMessage}) {
+        SCOPED_TRACE(static_cast<int>(way));
+        platform::Win32Desktop desktop;
+        RecordingFiles files;
+        ui::MainWindow window(desktop, files);
+        ASSERT_TRUE(ui::MainWindow::RegisterWindowClass(::GetModuleHandleW(nullptr)));
+        ASSERT_TRUE(window.Create(::GetModuleHandleW(nullptr)));
+        window.Show(SW_SHOWNORMAL);
+        const HWND handle = window.Handle();
+        switch (way) {
+            case Way::ExitButton:
+                ::SendMessageW(window.Control(ControlId::cmdExit), BM_CLICK, 0, 0);
+                break;
+            case Way::CloseBox:
+                ::SendMessageW(handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+                break;
+            case Way::CloseMessage:
+                ::SendMessageW(handle, WM_CLOSE, 0, 0);
+                break;
+        }
+        EXPECT_FALSE(::IsWindow(handle));
+        // With its only window gone the program's message loop ends.
+        EXPECT_FALSE(desktop.ProcessPendingEvents());
+        EXPECT_EQ(files.Runs(), 0);
+    }
 }
 
 TEST_F(MainWindowTest, StatusLineKeepsAnyTextExactlyWithinItsBox) {
-    const std::wstring longText = L"Reading 'Orbel_Trasque_Vashen.avi' Tutorial  -2147024784: " +
-                                  std::wstring(3000, L'x') + L" & more";
-    for (const std::wstring& text : {std::wstring(L"We're Done!"), longText, std::wstring()}) {
+    const Box before = BoxInClient(ControlId::lblNotify);
+    const std::wstring texts[] = {
+        L"", L"Reading 'Orbel_Trasque_Vashen.avi' Tutorial  70: Permission denied & more",
+        std::wstring(5000, L'x') + L" " + std::wstring(300, L'y'),
+        L"line one\r\nline two\r\nline three\r\nline four"};
+    for (const std::wstring& text : texts) {
         window_.Write(text);
         EXPECT_EQ(window_.Read(), text);
         EXPECT_EQ(TextOf(Control(ControlId::lblNotify)), text);
+        ::UpdateWindow(Main());
         EXPECT_TRUE(desktop_.ProcessPendingEvents());
-        const RECT box = PlaceOf(ControlId::lblNotify);
-        EXPECT_EQ(box.right, 394);
-        EXPECT_EQ(box.bottom, 35);
+        EXPECT_EQ(BoxInClient(ControlId::lblNotify), before) << "the box never grows";
     }
 }
 
-TEST_F(MainWindowTest, BusyCursorIsTheHourglassOverEveryControlUntilSwitchedOff) {
+TEST_F(MainWindowTest, BusyCursorIsTheHourglassOverEveryControlUntilOff) {
     const HCURSOR hourglass = ::LoadCursorW(nullptr, IDC_WAIT);
+    const HCURSOR arrow = ::LoadCursorW(nullptr, IDC_ARROW);
+    // A control asks its parent first; the window answers for all of them.
+    const auto cursorOver = [](HWND window) {
+        ::SetCursor(nullptr);
+        ::SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window),
+                       MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        return ::GetCursor();
+    };
     window_.On();
     EXPECT_EQ(desktop_.OverrideCursor(), hourglass);
-    // A control asks its parent first; the window answers for all of them.
-    for (const ControlSpec& spec : ui::kControls) {
-        const HWND target = Control(spec.id) ? Control(spec.id) : window_.Handle();
-        ::SetCursor(nullptr);
-        ::SendMessageW(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target),
-                       MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-        EXPECT_EQ(::GetCursor(), hourglass) << std::string(spec.name.begin(), spec.name.end());
+    EXPECT_EQ(::GetCursor(), hourglass);
+    for (const ControlId id : kChildControls) {
+        EXPECT_EQ(cursorOver(Control(id)), hourglass) << NameOf(id);
     }
+    EXPECT_EQ(cursorOver(Main()), hourglass);
     window_.Off();
     EXPECT_EQ(desktop_.OverrideCursor(), nullptr);
-    ::SendMessageW(window_.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(window_.Handle()),
-                   MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    EXPECT_NE(::GetCursor(), hourglass);
-}
-
-TEST(LayoutScaling, EdgesThatMeetInTwipsMeetInPixelsAtEveryResolution) {
-    for (const int dpi : {96, 120, 144}) {
-        SCOPED_TRACE(dpi);
-        const int clientWidth = ui::TwipsToPixels(ui::kFrmUpdate.clientWidthTwips, dpi);
-        const ui::PixelRect picture = ui::ToPixels(ui::Definition(ControlId::Image1).bounds, dpi);
-        EXPECT_EQ(picture.left + picture.width, clientWidth);
-        // Its first row lies above the client area.
-        EXPECT_LT(picture.top, 0);
-        // The picture reaches down to the status line's top.
-        const ui::PixelRect status = ui::ToPixels(ui::Definition(ControlId::lblNotify).bounds, dpi);
-        EXPECT_EQ(picture.top + picture.height, status.top);
-        // No two controls overlap, and all lie within the client area's width.
-        for (const ControlSpec& a : ui::kControls) {
-            const ui::PixelRect pa = ui::ToPixels(a.bounds, dpi);
-            EXPECT_LE(pa.left + pa.width, clientWidth);
-            const RECT ra{pa.left, pa.top, pa.left + pa.width, pa.top + pa.height};
-            for (const ControlSpec& b : ui::kControls) {
-                const ui::PixelRect pb = ui::ToPixels(b.bounds, dpi);
-                const RECT rb{pb.left, pb.top, pb.left + pb.width, pb.top + pb.height};
-                RECT both;
-                EXPECT_TRUE(a.id == b.id || !::IntersectRect(&both, &ra, &rb))
-                    << std::string(a.name.begin(), a.name.end()) << " overlaps "
-                    << std::string(b.name.begin(), b.name.end());
-            }
-        }
-    }
-    EXPECT_EQ(ui::TwipsToPixels(ui::kFrmUpdate.clientWidthTwips, 144), 659);
-    EXPECT_EQ(ui::TwipsToPixels(ui::kFrmUpdate.clientHeightTwips, 120), 328);
+    EXPECT_EQ(cursorOver(Control(ControlId::cmdBegin)), arrow);
+    EXPECT_EQ(cursorOver(Main()), arrow);
 }
 
 TEST_F(MainWindowTest, DpiChangeReLaysEverythingWithTheTwips) {
-    for (const UINT dpi : {120u, 144u, 96u}) {
+    for (const int dpi : {120, 144, 96}) {
         SCOPED_TRACE(dpi);
-        RECT suggested{10, 20, 700, 500};
-        ::SendMessageW(window_.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+        RECT suggested{40, 30, 800, 600};
+        ::SendMessageW(Main(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                        reinterpret_cast<LPARAM>(&suggested));
-        EXPECT_EQ(window_.Dpi(), dpi);
-        const int scale = static_cast<int>(dpi);
-        EXPECT_EQ(ClientSize().cx, ui::TwipsToPixels(ui::kFrmUpdate.clientWidthTwips, scale));
-        EXPECT_EQ(ClientSize().cy, ui::TwipsToPixels(ui::kFrmUpdate.clientHeightTwips, scale));
+        EXPECT_EQ(static_cast<int>(window_.Dpi()), dpi);
         RECT frame;
-        ::GetWindowRect(window_.Handle(), &frame);
+        ::GetWindowRect(Main(), &frame);
         EXPECT_EQ(frame.left, suggested.left);
         EXPECT_EQ(frame.top, suggested.top);
-
-        for (const ControlSpec& spec : ui::kControls) {
-            if (Control(spec.id) == nullptr) {
-                continue;
-            }
-            SCOPED_TRACE(std::string(spec.name.begin(), spec.name.end()));
-            const ui::PixelRect expected = ui::ToPixels(entry.bounds, scale);
-            const RECT place = PlaceOf(spec.id);
-            EXPECT_EQ(place.left, expected.left);
-            EXPECT_EQ(place.top, expected.top);
-            EXPECT_EQ(place.right, expected.width);
-            EXPECT_EQ(place.bottom, expected.height);
-            if (spec.kind == ControlKind::Label) {
-                EXPECT_EQ(FontOf(spec.id).lfHeight,
-                          -::MulDiv(LoadedHundredthsOfPoint(spec), scale, 7200));
-            }
-        }
+        // Everything scaled, and the status line keeps its loaded 14-pt size.
+        ExpectLaidOutAt(LayoutAt(dpi));
+        EXPECT_EQ(window_.Read(), L"...standing by");
     }
-    // Back at 96 DPI, as laid out.
-    EXPECT_EQ(FontOf(ControlId::Label1).lfHeight, -19);
-    EXPECT_EQ(window_.Read(), ui::kStandingBy);
+}
+
+TEST(Layout, TwipsBecomePixelsAtEachResolution) {
+    for (const AtDpi& expected : kLayouts) {
+        SCOPED_TRACE(expected.dpi);
+        EXPECT_EQ(ui::TwipsToPixels(ui::kFrmUpdate.clientWidthTwips, expected.dpi),
+                  expected.client.cx);
+        EXPECT_EQ(ui::TwipsToPixels(ui::kFrmUpdate.clientHeightTwips, expected.dpi),
+                  expected.client.cy);
+        for (const ui::ControlSpec& entry : ui::kControls) {
+            const ui::PixelRect pixels = ui::ToPixels(entry.bounds, expected.dpi);
+            EXPECT_EQ((Box{pixels.left, pixels.top, pixels.width, pixels.height}),
+                      BoxOf(expected, entry.id))
+                << NameOf(entry.id);
+        }
+        // The picture ends at the client area's right edge, and meets the status line.
+        EXPECT_EQ(expected.image.left + expected.image.width, expected.client.cx);
+        EXPECT_EQ(expected.image.top + expected.image.height, expected.notify.top);
+    }
 }
 
 }  // namespace
