@@ -1,0 +1,506 @@
+// Runs of the real ZV_CheckFiles.exe: started from here, driven through its
+// window from outside as a user would, with the files checked on the prefix's
+// C: drive. The install folders are emptied before and after every case.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "platform/unique_win32.h"
+#include "window_driver.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using ui::ControlId;
+
+const fs::path kX86 = L"C:\\Program Files (x86)";
+const fs::path kX86SetAside = L"C:\\Program Files (x86) set aside by ui_e2e_tests";
+const fs::path kPlain = L"C:\\Program Files";
+
+fs::path InstallUnder(const fs::path& programFiles) { return programFiles / L"Zorvel Pro"; }
+fs::path TutorialsUnder(const fs::path& programFiles) {
+    return InstallUnder(programFiles) / L"Tutorials";
+}
+
+const std::vector<std::wstring> kCatalogue = {
+    L"Brasol.avi",      L"Tindel.avi",        L"Mavrek.avi",
+    L"KesselFasks.avi", L"DornFask.avi",      L"WimbleFasks.avi",
+    L"Zent.avi",        L"HalvoMosk.avi",     L"GrenMosk.avi",
+    L"PrevaMosk.avi",   L"CorlyVashen.avi",   L"Stalver.avi",
+    L"Orbel_Finks.avi", L"Orbel_Trasque.avi", L"Orbel_Trasque_Vashen.avi",
+};
+
+std::string ContentOf(const std::wstring& name) {
+    return "content of " + std::string(name.begin(), name.end()) + "\n";
+}
+
+void WriteFile(const fs::path& path, const std::string& content) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+}
+
+// The old copies named, each holding "content of " and its own name.
+void Seed(const fs::path& folder, const std::vector<std::wstring>& names) {
+    for (const std::wstring& name : names) {
+        WriteFile(folder / name, ContentOf(name));
+    }
+}
+
+std::map<std::wstring, std::string> Contents(const fs::path& folder) {
+    std::map<std::wstring, std::string> files;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        files[entry.path().filename().wstring()] = {std::istreambuf_iterator<char>(in), {}};
+    }
+    return files;
+}
+
+void PutProgramFilesX86Back() {
+    if (fs::exists(kX86SetAside) && !fs::exists(kX86)) {
+        ::MoveFileW(kX86SetAside.c_str(), kX86.c_str());
+    }
+}
+
+// Symbolic links exist only on the Unix side of the prefix; Wine runs Unix
+// programs started with CreateProcessW, though it gives no exit code for them.
+class UnixSide {
+  public:
+    static std::optional<std::string> PathOf(const fs::path& windowsPath) {
+        using Convert = char*(CDECL*)(const wchar_t*);
+        const auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
+            ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+        if (convert == nullptr) {
+            return std::nullopt;
+        }
+        char* unixPath = convert(windowsPath.c_str());
+        if (unixPath == nullptr) {
+            return std::nullopt;
+        }
+        std::string result = unixPath;
+        ::HeapFree(::GetProcessHeap(), 0, unixPath);
+        return result;
+    }
+
+    static bool Run(const wchar_t* program, const std::string& arguments) {
+        std::wstring commandLine = program;
+        commandLine += L" " + std::wstring(arguments.begin(), arguments.end());
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION started{};
+        if (!::CreateProcessW(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              nullptr, &startup, &started)) {
+            return false;
+        }
+        const platform::UniqueHandle process(started.hProcess);
+        const platform::UniqueHandle thread(started.hThread);
+        return true;
+    }
+};
+
+DWORD AttributeError(const fs::path& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    return ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ? ERROR_SUCCESS
+                                                                              : ::GetLastError();
+}
+
+void RemoveInstall(const fs::path& programFiles) {
+    const fs::path install = InstallUnder(programFiles);
+    std::error_code error;
+    // Read-only files are left by the error cases; removal needs them writable.
+    for (auto it = fs::recursive_directory_iterator(install, error);
+         !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+        ::SetFileAttributesW(it->path().c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    fs::remove_all(install, error);
+    // A link that resolves to nothing cannot be removed from the Windows side.
+    if (AttributeError(install) != ERROR_FILE_NOT_FOUND) {
+        if (const auto unixPath = UnixSide::PathOf(install)) {
+            UnixSide::Run(L"Z:\\usr\\bin\\rm", "-rf \"" + *unixPath + "\"");
+            driver::WaitUntil([&] { return AttributeError(install) == ERROR_FILE_NOT_FOUND; },
+                              5000);
+        }
+    }
+    EXPECT_EQ(AttributeError(install), static_cast<DWORD>(ERROR_FILE_NOT_FOUND))
+        << "cannot remove " << install.string();
+}
+
+// A running copy of the tool. Whatever a case leaves behind, it ends here.
+class Tool {
+  public:
+    Tool() {
+        const std::wstring path = driver::WindowsPathOf(TOOL_EXECUTABLE);
+        std::wstring commandLine = L"\"" + path + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION started{};
+        if (::CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &startup, &started)) {
+            process_.reset(started.hProcess);
+            thread_.reset(started.hThread);
+            id_ = started.dwProcessId;
+        }
+        EXPECT_TRUE(process_) << "cannot start " << ::GetLastError();
+    }
+    Tool(const Tool&) = delete;
+    Tool& operator=(const Tool&) = delete;
+    ~Tool() {
+        if (process_ && !ExitCode(0)) {
+            if (const HWND window = driver::FindMainWindow(id_)) {
+                ::PostMessageW(window, WM_CLOSE, 0, 0);
+            }
+            if (!ExitCode(10000)) {
+                ::TerminateProcess(process_.get(), 1);
+                ::WaitForSingleObject(process_.get(), 5000);
+            }
+        }
+    }
+
+    // The window once shown and loaded, or null.
+    HWND WaitLoaded() {
+        window_ = driver::WaitForMainWindow(30000, id_);
+        return window_;
+    }
+    HWND Window() const { return window_; }
+    HWND Control(ControlId id) const { return driver::FindControl(window_, id); }
+
+    std::wstring Status() const {
+        return driver::ReadText(Control(ControlId::lblNotify)).value_or(L"<no answer>");
+    }
+
+    void Post(ControlId id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        EXPECT_TRUE(::PostMessageW(Control(id), message, wParam, lParam));
+    }
+
+    // Presses Begin and returns its run's final status: the button's click,
+    // and with it the whole run, is handled inside the sent message.
+    std::wstring Run() const {
+        EXPECT_TRUE(driver::RunBegin(window_, 30000)) << "the run did not end in time";
+        return Status();
+    }
+
+    std::optional<std::wstring> WaitFinished() const {
+        std::wstring status;
+        if (driver::WaitUntil([&] { return driver::IsFinalStatus(status = Status()); }, 60000)) {
+            return status;
+        }
+        return std::nullopt;
+    }
+
+    std::optional<DWORD> ExitCode(DWORD waitMs) const {
+        DWORD code = 0;
+        if (::WaitForSingleObject(process_.get(), waitMs) != WAIT_OBJECT_0 ||
+            !::GetExitCodeProcess(process_.get(), &code)) {
+            return std::nullopt;
+        }
+        return code;
+    }
+
+    std::optional<DWORD> CloseAndWait() const { return driver::CloseAndWait(window_, 10000); }
+
+    DWORD ThreadId() const { return ::GetWindowThreadProcessId(window_, nullptr); }
+
+    HWND Focus() const {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof(info);
+        return ::GetGUIThreadInfo(ThreadId(), &info) ? info.hwndFocus : nullptr;
+    }
+
+  private:
+    platform::UniqueHandle process_;
+    platform::UniqueHandle thread_;
+    DWORD id_ = 0;
+    HWND window_ = nullptr;
+};
+
+class ToolRun : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { driver::BecomeDpiAware(); }
+
+    void SetUp() override {
+        PutProgramFilesX86Back();
+        ASSERT_TRUE(fs::is_directory(kX86)) << "a 64-bit prefix has both Program Files folders";
+        RemoveInstall(kX86);
+        RemoveInstall(kPlain);
+    }
+
+    void TearDown() override {
+        PutProgramFilesX86Back();
+        RemoveInstall(kX86);
+        RemoveInstall(kPlain);
+    }
+
+    const fs::path tutorials_ = TutorialsUnder(kX86);
+};
+
+TEST_F(ToolRun, StartsLoadedWithTheFocusOnBeginAndWritesNothing) {
+    Tool tool;
+    ASSERT_NE(tool.WaitLoaded(), nullptr);
+    EXPECT_EQ(tool.Status(), L"...standing by");
+    EXPECT_EQ(tool.Focus(), tool.Control(ControlId::cmdBegin));
+    EXPECT_TRUE(::IsWindowEnabled(tool.Control(ControlId::cmdBegin)));
+    EXPECT_TRUE(::IsWindowEnabled(tool.Control(ControlId::cmdExit)));
+    EXPECT_FALSE(fs::exists(InstallUnder(kX86)));
+    EXPECT_FALSE(fs::exists(InstallUnder(kPlain)));
+    EXPECT_EQ(tool.CloseAndWait(), 0u);
+}
+
+TEST_F(ToolRun, MovesTheFirstOldCopyOfEachNameAndASecondRunTheNext) {
+    Seed(tutorials_, {L"V3_Zent.avi", L"V4_Zent.avi", L"Brasol.avi", L"V4_Tindel.avi",
+                      L"ZV_Tindel.avi", L"notes.txt", L"V3_Orbel_Trasque_Vashen.avi"});
+    Tool tool;
+    ASSERT_NE(tool.WaitLoaded(), nullptr);
+
+    EXPECT_EQ(tool.Run(), L"We're Done!");
+    const std::map<std::wstring, std::string> afterFirst = {
+        {L"ZV_Zent.avi", ContentOf(L"V3_Zent.avi")},
+        {L"V4_Zent.avi", ContentOf(L"V4_Zent.avi")},
+        {L"ZV_Brasol.avi", ContentOf(L"Brasol.avi")},
+        {L"ZV_Tindel.avi", ContentOf(L"V4_Tindel.avi")},
+        {L"notes.txt", ContentOf(L"notes.txt")},
+        {L"ZV_Orbel_Trasque_Vashen.avi", ContentOf(L"V3_Orbel_Trasque_Vashen.avi")},
+    };
+    EXPECT_EQ(Contents(tutorials_), afterFirst);
+
+    // The V4_ copy, left by the first run, now moves over the new name.
+    EXPECT_EQ(tool.Run(), L"We're Done!");
+    std::map<std::wstring, std::string> afterSecond = afterFirst;
+    afterSecond.erase(L"V4_Zent.avi");
+    afterSecond[L"ZV_Zent.avi"] = ContentOf(L"V4_Zent.avi");
+    EXPECT_EQ(Contents(tutorials_), afterSecond);
+    EXPECT_EQ(tool.CloseAndWait(), 0u);
+}
+
+TEST_F(ToolRun, WithoutProgramFilesX86TheInstallIsUnderProgramFiles) {
+    Seed(TutorialsUnder(kPlain), {L"V3_Brasol.avi"});
+    ASSERT_TRUE(::MoveFileW(kX86.c_str(), kX86SetAside.c_str())) << ::GetLastError();
+    {
+        Tool tool;
+        ASSERT_NE(tool.WaitLoaded(), nullptr);
+        EXPECT_EQ(tool.Run(), L"We're Done!");
+        EXPECT_EQ(tool.CloseAndWait(), 0u);
+    }
+    EXPECT_FALSE(fs::exists(kX86)) << "the run made the selector folder";
+    PutProgramFilesX86Back();
+    EXPECT_EQ(
+        Contents(TutorialsUnder(kPlain)),
+        (std::map<std::wstring, std::string>{{L"ZV_Brasol.avi", ContentOf(L"V3_Brasol.avi")}}));
+    EXPECT_FALSE(fs::exists(InstallUnder(kX86)));
+}
+
+TEST_F(ToolRun, MakesTheInstallAndTutorialsFoldersThatAreMissing) {
+    Tool tool;
+    ASSERT_NE(tool.WaitLoaded(), nullptr);
+    EXPECT_EQ(tool.Run(), L"We're Done!");
+    EXPECT_TRUE(fs::is_directory(tutorials_));
+    EXPECT_TRUE(fs::is_empty(tutorials_));
+
+    // Only the Tutorials folder missing.
+    fs::remove(tutorials_);
+    EXPECT_EQ(tool.Run(), L"We're Done!");
+    EXPECT_TRUE(fs::is_directory(tutorials_));
+    EXPECT_FALSE(fs::exists(InstallUnder(kPlain)));
+    EXPECT_EQ(tool.CloseAndWait(), 0u);
+}
+
+TEST_F(ToolRun, AnErrorIsAppendedToTheStatusLineAndStopsTheRun) {
+    Seed(tutorials_, {L"V3_Mavrek.avi", L"V3_Stalver.avi"});
+    ASSERT_TRUE(
+        ::SetFileAttributesW((tutorials_ / L"V3_Mavrek.avi").c_str(), FILE_ATTRIBUTE_READONLY));
+    Tool tool;
+    ASSERT_NE(tool.WaitLoaded(), nullptr);
+    EXPECT_EQ(tool.Run(), L"Reading 'Mavrek.avi' Tutorial  70: Permission denied");
+    // The copy was made and the refused old copy kept; the later name was not reached.
+    EXPECT_EQ(Contents(tutorials_), (std::map<std::wstring, std::string>{
+                                        {L"V3_Mavrek.avi", ContentOf(L"V3_Mavrek.avi")},
+                                        {L"ZV_Mavrek.avi", ContentOf(L"V3_Mavrek.avi")},
+                                        {L"V3_Stalver.avi", ContentOf(L"V3_Stalver.avi")},
+                                    }));
+    EXPECT_EQ(tool.CloseAndWait(), 0u);
+}
+
+TEST_F(ToolRun, AProbeFailureShowsTheFileExistBoxAndTheRunGoesOn) {
+    // A symbolic link to itself: asking for its attributes fails with neither
+    // "file not found" nor "path not found".
+    const fs::path loop = tutorials_ / L"V3_Brasol.avi";
+    Seed(tutorials_, {L"V4_Brasol.avi"});
+    const std::optional<std::string> unixLoop = UnixSide::PathOf(loop);
+    if (!unixLoop) {
+        GTEST_SKIP() << "needs Wine's Unix side";
+    }
+    ASSERT_TRUE(UnixSide::Run(L"Z:\\usr\\bin\\ln", "-s V3_Brasol.avi \"" + *unixLoop + "\""));
+    struct RemoveLoop {
+        std::string path;
+        ~RemoveLoop() {
+            UnixSide::Run(L"Z:\\usr\\bin\\rm", "-f \"" + path + "\"");
+            driver::WaitUntil([&] { return AttributeError(loop) == ERROR_FILE_NOT_FOUND; }, 5000);
+        }
+        fs::path loop;
+    } removeLoop{*unixLoop, loop};
+    ASSERT_TRUE(driver::WaitUntil(
+        [&] {
+            const DWORD error = AttributeError(loop);
+            return error != ERROR_FILE_NOT_FOUND && error != ERROR_SUCCESS;
+        },
+        5000));
+
+    Tool tool;
+    ASSERT_NE(tool.WaitLoaded(), nullptr);
+    tool.Post(ControlId::cmdBegin, BM_CLICK);
+    HWND box = nullptr;
+    ASSERT_TRUE(driver::WaitUntil(
+        [&] { return (box = driver::FindThreadWindow(tool.Window(), L"FileExist Error")); },
+        10000));
+    std::wstring prompt;
+    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[32] = {};
+        ::GetClassNameW(child, className, 32);
+        if (_wcsicmp(className, L"Static") == 0) {
+            prompt += driver::ReadText(child).value_or(L"");
+        }
+    }
+    EXPECT_TRUE(std::regex_match(driver::ToUtf8(prompt), std::regex("-?[0-9]+: .+")))
+        << driver::ToUtf8(prompt);
+    // Modal: the window takes no clicks while the box waits.
+    EXPECT_FALSE(::IsWindowEnabled(tool.Window()));
+    EXPECT_EQ(tool.Status(), L"Reading 'Brasol.avi' Tutorial");
+
+    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_EQ(tool.WaitFinished(), L"We're Done!");
+    EXPECT_EQ(driver::FindThreadWindow(tool.Window(), L"FileExist Error"), nullptr);
+    // The failed probe counted as "not there", so the next old copy moved.
+    EXPECT_EQ(Contents(tutorials_)[L"ZV_Brasol.avi"], ContentOf(L"V4_Brasol.avi"));
+    EXPECT_EQ(tool.CloseAndWait(), 0u);
+}
+
+TEST_F(ToolRun, ExitAndTheCloseBoxEndTheProcessWithExitCode0) {
+    const struct {
+        const char* how;
+        bool onExitButton;
+        UINT message;
+        WPARAM wParam;
+    } ways[] = {
+        {"Exit", true, BM_CLICK, 0},
+        {"close box", false, WM_SYSCOMMAND, SC_CLOSE},
+        {"WM_CLOSE", false, WM_CLOSE, 0},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.how);
+        Tool tool;
+        ASSERT_NE(tool.WaitLoaded(), nullptr);
+        const HWND target = way.onExitButton ? tool.Control(ControlId::cmdExit) : tool.Window();
+        ASSERT_TRUE(::PostMessageW(target, way.message, way.wParam, 0));
+        EXPECT_EQ(tool.ExitCode(10000), 0u);
+        EXPECT_FALSE(::IsWindow(tool.Window()));
+    }
+}
+
+TEST_F(ToolRun, EscAndEnterDoNothing) {
+    Tool tool;
+    ASSERT_NE(tool.WaitLoaded(), nullptr);
+    for (const WPARAM key : {VK_ESCAPE, VK_RETURN}) {
+        tool.Post(ControlId::cmdBegin, WM_KEYDOWN, key, 1);
+        tool.Post(ControlId::cmdBegin, WM_KEYUP, key, 0xC0000001);
+    }
+    // Keys are taken in order; once Tab has moved the focus, the others were handled.
+    tool.Post(ControlId::cmdBegin, WM_KEYDOWN, VK_TAB, 1);
+    EXPECT_TRUE(
+        driver::WaitUntil([&] { return tool.Focus() == tool.Control(ControlId::cmdExit); }, 5000));
+    EXPECT_TRUE(::IsWindow(tool.Window()));
+    EXPECT_FALSE(tool.ExitCode(0));
+    EXPECT_EQ(tool.Status(), L"...standing by");
+    EXPECT_FALSE(fs::exists(InstallUnder(kX86))) << "no run started";
+    EXPECT_EQ(tool.CloseAndWait(), 0u);
+}
+
+// Large enough that a run takes a good while, so that the close arrives mid-run.
+std::string LargeContentOf(std::size_t index) {
+    std::string content(8 << 20, static_cast<char>('a' + index));
+    const std::string header = ContentOf(kCatalogue[index]);
+    std::memcpy(content.data(), header.data(), header.size());
+    return content;
+}
+
+TEST_F(ToolRun, ClosingDuringARunLosesNoTutorial) {
+    for (std::size_t i = 0; i < kCatalogue.size(); ++i) {
+        WriteFile(tutorials_ / (L"V3_" + kCatalogue[i]), LargeContentOf(i));
+    }
+    Tool tool;
+    ASSERT_NE(tool.WaitLoaded(), nullptr);
+    tool.Post(ControlId::cmdBegin, BM_CLICK);
+    ASSERT_TRUE(
+        driver::WaitUntil([&] { return tool.Status().starts_with(L"Reading '"); }, 10000, 1));
+    ::PostMessageW(tool.Window(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(tool.ExitCode(30000), 0u);
+
+    // Every tutorial whole under its old or its new name; nothing half-written.
+    std::size_t notReached = 0;
+    for (std::size_t i = 0; i < kCatalogue.size(); ++i) {
+        SCOPED_TRACE(driver::ToUtf8(kCatalogue[i]));
+        const std::wstring oldName = L"V3_" + kCatalogue[i];
+        const std::wstring newName = L"ZV_" + kCatalogue[i];
+        const auto files = Contents(tutorials_);
+        const bool oldWhole = files.contains(oldName) && files.at(oldName) == LargeContentOf(i);
+        const bool newWhole = files.contains(newName) && files.at(newName) == LargeContentOf(i);
+        EXPECT_TRUE(oldWhole || newWhole);
+        if (files.contains(newName)) {
+            EXPECT_TRUE(newWhole);
+        }
+        notReached += oldWhole && !files.contains(newName) ? 1 : 0;
+    }
+    for (const auto& [name, content] : Contents(tutorials_)) {
+        EXPECT_TRUE(name.starts_with(L"V3_") || name.starts_with(L"ZV_")) << driver::ToUtf8(name);
+    }
+    EXPECT_GT(notReached, 0u) << "the run had ended before the close";
+}
+
+TEST_F(ToolRun, ADoubleClickOnBeginMakesOneRun) {
+    Seed(tutorials_, {L"V3_Stalver.avi", L"V4_Stalver.avi"});
+    Tool tool;
+    ASSERT_NE(tool.WaitLoaded(), nullptr);
+    tool.Post(ControlId::cmdBegin, BM_CLICK);
+    tool.Post(ControlId::cmdBegin, BM_CLICK);
+    EXPECT_EQ(tool.WaitFinished(), L"We're Done!");
+    // Idle again: a second run, had the click started one, would have ended too.
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(tool.Window(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
+    EXPECT_EQ(tool.WaitFinished(), L"We're Done!");
+    EXPECT_EQ(Contents(tutorials_), (std::map<std::wstring, std::string>{
+                                        {L"ZV_Stalver.avi", ContentOf(L"V3_Stalver.avi")},
+                                        {L"V4_Stalver.avi", ContentOf(L"V4_Stalver.avi")},
+                                    }));
+    EXPECT_EQ(tool.CloseAndWait(), 0u);
+}
+
+TEST_F(ToolRun, ASecondCopyGivesWayToTheFirst) {
+    Tool first;
+    ASSERT_NE(first.WaitLoaded(), nullptr);
+    {
+        Tool second;
+        EXPECT_EQ(second.ExitCode(10000), 0u);
+    }
+    std::size_t windows = 0;
+    for (HWND window = nullptr;
+         (window = ::FindWindowExW(nullptr, window, L"frmUpdate", nullptr)) != nullptr;) {
+        ++windows;
+    }
+    EXPECT_EQ(windows, 1u);
+    EXPECT_FALSE(first.ExitCode(0));
+    EXPECT_EQ(first.Status(), L"...standing by");
+    EXPECT_EQ(first.Run(), L"We're Done!");
+    EXPECT_EQ(first.CloseAndWait(), 0u);
+}
+
+}  // namespace
