@@ -440,18 +440,25 @@ TEST_F(ToolRun, ClosingDuringARunLosesNoTutorial) {
     Tool tool;
     ASSERT_NE(tool.WaitLoaded(), nullptr);
     tool.Post(ControlId::cmdBegin, BM_CLICK);
-    ASSERT_TRUE(
-        driver::WaitUntil([&] { return tool.Status().starts_with(L"Reading '"); }, 10000, 1));
+    // Closed once the first copy is under way: the close waits for the run's
+    // next event pass, and the copy and deletion in progress complete first.
+    const auto copying = [&] {
+        WIN32_FIND_DATAW found;
+        return static_cast<bool>(
+            platform::UniqueFind(::FindFirstFileW((tutorials_ / L"ZV_*").c_str(), &found)));
+    };
+    ASSERT_TRUE(driver::WaitUntil(copying, 10000, 1));
     ::PostMessageW(tool.Window(), WM_CLOSE, 0, 0);
     EXPECT_EQ(tool.ExitCode(30000), 0u);
 
     // Every tutorial whole under its old or its new name; nothing half-written.
+    const auto files = Contents(tutorials_);
     std::size_t notReached = 0;
+    std::size_t moved = 0;
     for (std::size_t i = 0; i < kCatalogue.size(); ++i) {
         SCOPED_TRACE(driver::ToUtf8(kCatalogue[i]));
         const std::wstring oldName = L"V3_" + kCatalogue[i];
         const std::wstring newName = L"ZV_" + kCatalogue[i];
-        const auto files = Contents(tutorials_);
         const bool oldWhole = files.contains(oldName) && files.at(oldName) == LargeContentOf(i);
         const bool newWhole = files.contains(newName) && files.at(newName) == LargeContentOf(i);
         EXPECT_TRUE(oldWhole || newWhole);
@@ -459,11 +466,13 @@ TEST_F(ToolRun, ClosingDuringARunLosesNoTutorial) {
             EXPECT_TRUE(newWhole);
         }
         notReached += oldWhole && !files.contains(newName) ? 1 : 0;
+        moved += newWhole && !files.contains(oldName) ? 1 : 0;
     }
-    for (const auto& [name, content] : Contents(tutorials_)) {
+    for (const auto& [name, content] : files) {
         EXPECT_TRUE(name.starts_with(L"V3_") || name.starts_with(L"ZV_")) << driver::ToUtf8(name);
     }
     EXPECT_GT(notReached, 0u) << "the run had ended before the close";
+    EXPECT_GT(moved, 0u) << "the copy under way was not completed";
 }
 
 TEST_F(ToolRun, ADoubleClickOnBeginMakesOneRun) {
