@@ -56,7 +56,8 @@ up)
         flock 9
         create_prefix
         # A persistent server saves about two seconds on every program start.
-        setsid "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
+        # Closing fd 9 keeps the long-lived server from holding the lock.
+        setsid "$WINESERVER" -p 9>&- </dev/null >/dev/null 2>&1 || true
     ) 9>"$state/lock"
     echo "wine-session: display $DISPLAY, prefix $WINEPREFIX"
     ;;
