@@ -6,15 +6,13 @@
 #   high_dpi_test.sh STATE UI_WINDOW_TESTS EXE DRIVER
 set -uo pipefail
 state=$(readlink -f "$1") tests=$2 exe=$3 driver=$4
-here=$(dirname "$(readlink -f "$0")")
-wine_run() { "$here/../../cmake/wine-run.sh" "$state" "$@"; }
-drive() { wine_run "$driver" "$@" | tr -d '\r'; }
+source "$(dirname "$(readlink -f "$0")")/tool_session.sh"
 key='HKCU\Control Panel\Desktop'
-failures=0
-check() { if "${@:2}"; then echo "ok: $1"; else echo "FAIL: $1"; failures=$((failures + 1)); fi; }
 
-previous=$(wine_run reg query "$key" /v LogPixels 2>/dev/null | tr -d '\r' | awk '$1 == "LogPixels" {print $3}')
+previous=$(wine_run reg query "$key" /v LogPixels 2>/dev/null | tr -d '\r' |
+    awk '$1 == "LogPixels" {print $3}')
 restore() {
+    end_tool
     if [ -n "$previous" ]; then
         wine_run reg add "$key" /v LogPixels /t REG_DWORD /d "$((previous))" /f >/dev/null
     else
@@ -24,27 +22,23 @@ restore() {
 trap restore EXIT
 wine_run reg add "$key" /v LogPixels /t REG_DWORD /d 120 /f >/dev/null || exit 1
 
-ZV_EXPECTED_DPI=120 wine_run "$tests" \
-    --gtest_filter='MainWindowTest.LaidOutAtTheSystemDpi:MainWindowTest.LabelFontsAfterLoading:MainWindowTest.ControlsHaveTheirClassStyleAndText' |
-    tr -d '\r' | grep -E '^\[ +(OK|FAILED|SKIPPED|PASSED) +\]|Failure|Expected|Which is|actual' 
-check "the in-process checks pass at 120 DPI" test "${PIPESTATUS[0]}" = 0
+in_process=$(ZV_EXPECTED_DPI=120 wine_run "$tests" --gtest_filter='MainWindowTest.LaidOutAtTheSystemDpi:MainWindowTest.LabelFontsAfterLoading:MainWindowTest.ControlsHaveTheirClassStyleAndText')
+status=$?
+grep -E '^\[ +(OK|FAILED) +\]|Failure|Which is|Expected' <<<"${in_process//$'\r'/}"
+check "the in-process checks pass at 120 DPI" eval '((status == 0)) && grep -q "3 tests" <<<"$in_process"'
 
-wine_run "$exe" &
-app=$!
-if drive wait-window 30000; then
-    # Screen rectangles, relative to the client area's origin: "left top width height".
-    relative() {
-        read -r l t r b < <(drive rect "$1")
-        echo "$((l - cl)) $((t - ct)) $((r - l)) $((b - t))"
-    }
+# Screen rectangles of the real tool, relative to its client area: "left top width height".
+relative() {
+    local l t r b
+    read -r l t r b < <(drive rect "$1")
+    echo "$((l - cl)) $((t - ct)) $((r - l)) $((b - t))"
+}
+if check "the tool starts at 120 DPI" start_tool; then
     read -r cl ct cr cb < <(drive rect client)
     check "the tool's client area is 549 x 328" test "$((cr - cl)) $((cb - ct))" = "549 328"
     check "Begin is at 143,201, 101 x 42" test "$(relative cmdBegin)" = "143 201 101 42"
     check "Exit is at 358,296, 160 x 29" test "$(relative cmdExit)" = "358 296 160 29"
     check "the status line is at 24,248, 492 x 43" test "$(relative lblNotify)" = "24 248 492 43"
     check "the tool ends with exit code 0" test "$(drive close)" = 0
-else
-    check "the tool's window opens at 120 DPI" false
 fi
-wait "$app"
 exit $((failures > 0))

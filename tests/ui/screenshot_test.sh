@@ -29,6 +29,7 @@ framed() { ! white "$1" "$2"; }
 all() { local f=$1 x y; shift; while (($#)); do x=$1 y=$2; shift 2; "$f" "$x" "$y" || return 1; done; }
 
 check "the window's background is white" all white 5 120 250 175 430 250 2 2
+check "the labels' boxes are white where they have no text" all white 25 11 12 95 270 150
 check "the status line has a flat border on all four sides" all dark 19 215 412 215 200 198 200 232
 check "the status line is white inside its border" all white 21 200 30 205 410 230 200 200
 check "the picture fills its box up to the client area's right edge" all coloured 363 100 288 150 438 0 438 150
