@@ -30,9 +30,9 @@ tool=
 # long by large files ahead of Stalver, so the second click lands inside it.
 clear_install
 seed V3_Stalver.avi V4_Stalver.avi
-for name in Brasol Tindel Mavrek; do head -c $((16 << 20)) /dev/zero >"$tutorials/V3_$name.avi"; done
+for name in Brasol Tindel Mavrek KesselFasks DornFask WimbleFasks; do head -c $((48 << 20)) /dev/urandom >"$tutorials/V3_$name.avi"; done
 check "the tool starts again" start_tool
-click cmdBegin --repeat 2 --delay 80
+click cmdBegin --repeat 2 --delay 40
 check "a double click on Begin ends with We're Done!" test "$(drive wait-finished 60000)" = "We're Done!"
 sleep 0.5
 check "the second click started no run of its own" \
