@@ -508,7 +508,7 @@ TEST(Layout, TwipsBecomePixelsAtEachResolution) {
                   expected.client.cx);
         EXPECT_EQ(ui::TwipsToPixels(ui::kFrmUpdate.clientHeightTwips, expected.dpi),
                   expected.client.cy);
-        for (const ui::ControlSpec& entry : ui::kControls) {
+        for (const auto& entry : ui::kControls) {
             const ui::PixelRect pixels = ui::ToPixels(entry.bounds, expected.dpi);
             EXPECT_EQ((Box{pixels.left, pixels.top, pixels.width, pixels.height}),
                       BoxOf(expected, entry.id))
