@@ -71,7 +71,7 @@ int PrintRect(HWND window, const std::wstring& name) {
         ::GetClientRect(window, &rect);
         ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
     } else {
-        for (const ui::ControlSpec& entry : ui::kControls) {
+        for (const auto& entry : ui::kControls) {
             if (name == entry.name) {
                 ::GetWindowRect(driver::FindControl(window, entry.id), &rect);
             }
