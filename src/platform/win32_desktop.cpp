@@ -28,17 +28,23 @@ void Win32Desktop::ShowMessageBox(const std::wstring& prompt, int buttonsCode,
                   static_cast<UINT>(buttonsCode) | MB_SETFOREGROUND);
 }
 
-bool Win32Desktop::Dispatch(const MSG& message) {
-    if (message.message == WM_QUIT) {
-        quitting_ = true;
-        exitCode_ = static_cast<int>(message.wParam);
+bool Win32Desktop::TakeQuit(const MSG& message) {
+    if (message.message != WM_QUIT) {
         return false;
+    }
+    quitting_ = true;
+    exitCode_ = static_cast<int>(message.wParam);
+    return true;
+}
+
+void Win32Desktop::Dispatch(const MSG& message) {
+    if (TakeQuit(message)) {
+        return;
     }
     if (mainWindow_ == nullptr || !::IsDialogMessageW(mainWindow_, const_cast<MSG*>(&message))) {
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
-    return true;
 }
 
 bool Win32Desktop::ProcessPendingEvents() {
@@ -73,12 +79,9 @@ void Win32Desktop::RunWhilePainting(const std::function<void()>& operation) {
         }
         MSG message;
         while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT | PM_QS_SENDMESSAGE)) {
-            if (message.message == WM_QUIT) {
-                quitting_ = true;
-                exitCode_ = static_cast<int>(message.wParam);
-                continue;
+            if (!TakeQuit(message)) {
+                ::DispatchMessageW(&message);
             }
-            ::DispatchMessageW(&message);
         }
     }
     ::WaitForSingleObject(waitFor, INFINITE);

@@ -33,7 +33,9 @@ public:
     int RunMessageLoop();
 
 private:
-    bool Dispatch(const MSG& message);
+    // Records a quit message; true if the message was one.
+    bool TakeQuit(const MSG& message);
+    void Dispatch(const MSG& message);
 
     HWND mainWindow_ = nullptr;
     HCURSOR overrideCursor_ = nullptr;

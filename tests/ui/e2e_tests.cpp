@@ -363,21 +363,14 @@ TEST_F(ToolRun, AProbeFailureShowsTheFileExistBoxAndTheRunGoesOn) {
     ASSERT_TRUE(driver::WaitUntil(
         [&] { return (box = driver::FindThreadWindow(tool.Window(), L"FileExist Error")); },
         10000));
-    std::wstring prompt;
-    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t className[32] = {};
-        ::GetClassNameW(child, className, 32);
-        if (_wcsicmp(className, L"Static") == 0) {
-            prompt += driver::ReadText(child).value_or(L"");
-        }
-    }
+    const std::wstring prompt = driver::MessageBoxPrompt(box);
     EXPECT_TRUE(std::regex_match(driver::ToUtf8(prompt), std::regex("-?[0-9]+: .+")))
         << driver::ToUtf8(prompt);
     // Modal: the window takes no clicks while the box waits.
     EXPECT_FALSE(::IsWindowEnabled(tool.Window()));
     EXPECT_EQ(tool.Status(), L"Reading 'Brasol.avi' Tutorial");
 
-    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    driver::PressOk(box);
     EXPECT_EQ(tool.WaitFinished(), L"We're Done!");
     EXPECT_EQ(driver::FindThreadWindow(tool.Window(), L"FileExist Error"), nullptr);
     // The failed probe counted as "not there", so the next old copy moved.

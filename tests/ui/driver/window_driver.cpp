@@ -1,6 +1,7 @@
 #include "window_driver.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <cwctype>
 
 #include "platform/unique_win32.h"
@@ -137,6 +138,20 @@ HWND FindThreadWindow(HWND mainWindow, const std::wstring& title) {
         reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
+
+std::wstring MessageBoxPrompt(HWND box) {
+    std::wstring prompt;
+    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[32] = {};
+        ::GetClassNameW(child, className, 32);
+        if (_wcsicmp(className, L"Static") == 0) {
+            prompt += ReadText(child).value_or(L"");
+        }
+    }
+    return prompt;
+}
+
+void PressOk(HWND box) { ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
 
 std::string ToUtf8(const std::wstring& text) {
     if (text.empty()) {

@@ -67,6 +67,12 @@ std::optional<DWORD> CloseAndWait(HWND mainWindow, DWORD timeoutMs);
 // A window of the process's thread with the given title, such as a message box.
 HWND FindThreadWindow(HWND mainWindow, const std::wstring& title);
 
+// The prompt of a message box: the text of its static controls.
+std::wstring MessageBoxPrompt(HWND box);
+
+// Presses a message box's OK button.
+void PressOk(HWND box);
+
 std::string ToUtf8(const std::wstring& text);
 
 // A Unix path as Wine's Z: drive shows it.

@@ -105,17 +105,9 @@ int Dismiss(HWND window, const std::wstring& title, DWORD timeoutMs) {
             timeoutMs)) {
         return Fail(L"no such window");
     }
-    // The prompt is the box's static text control.
-    std::wstring prompt;
-    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t className[32] = {};
-        ::GetClassNameW(child, className, 32);
-        if (_wcsicmp(className, L"Static") == 0) {
-            prompt += driver::ReadText(child).value_or(L"");
-        }
-    }
+    const std::wstring prompt = driver::MessageBoxPrompt(box);
     Print(prompt);
-    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    driver::PressOk(box);
     return 0;
 }
 
