@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <memory>
@@ -18,6 +19,9 @@ constexpr DWORD kCopyChunkBytes = 1 << 20;
 
 // Flushing as the copy goes bounds the data that the final flush must write.
 constexpr unsigned kChunksPerFlush = 32;
+
+// Each step of cutting a file short is one short wait for the Wine server.
+constexpr LONGLONG kReleaseStepBytes = LONGLONG{16} << 20;
 
 constexpr std::int32_t kOutOfMemory = 7;
 
@@ -142,10 +146,55 @@ Result<void> CopyDurably(const std::wstring& source, const std::wstring& destina
     return {};
 }
 
+// True when the file's bytes are reachable under this one name only.
+bool HasSingleName(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    return ::GetFileInformationByHandle(file, &info) && info.nNumberOfLinks == 1 &&
+           (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+}
+
+// Wine's server unlinks a file when its last handle closes, and freeing the
+// blocks of a large video in one go holds up every window of the session for
+// half a second or more. Marking the file for deletion first and then cutting it
+// short in steps frees the blocks a little at a time. Opening it exclusively
+// means that nobody else can read it while it shrinks.
+bool DeleteCuttingShort(const std::wstring& path) {
+    const UniqueFile file(::CreateFileW(path.c_str(), DELETE | GENERIC_WRITE | FILE_READ_ATTRIBUTES,
+                                        0, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
+                                        nullptr));
+    if (!file) {
+        return false;
+    }
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    if (!::SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition,
+                                      sizeof disposition)) {
+        return false;
+    }
+    // Another hard link or a link's target would lose its content, not a name.
+    LARGE_INTEGER length{};
+    if (!HasSingleName(file.get()) || !::GetFileSizeEx(file.get(), &length)) {
+        return true;
+    }
+    FILE_END_OF_FILE_INFO end{};
+    end.EndOfFile = length;
+    while (end.EndOfFile.QuadPart > 0) {
+        end.EndOfFile.QuadPart -= std::min(end.EndOfFile.QuadPart, kReleaseStepBytes);
+        if (!::SetFileInformationByHandle(file.get(), FileEndOfFileInfo, &end, sizeof end)) {
+            break;
+        }
+    }
+    return true;
+}
+
 Result<void> DeleteOldFile(const std::wstring& path) {
     if (HasAttribute(::GetFileAttributesW(path.c_str()), FILE_ATTRIBUTE_READONLY)) {
         return PermissionDenied();
     }
+    if (DeleteCuttingShort(path)) {
+        return {};
+    }
+    // Held open by someone who shares deletion, or refused for a moment: the
+    // plain call reports why, and deletes once the holder lets go.
     if (!RetryTransient([&] { return ::DeleteFileW(path.c_str()); })) {
         return LastRuntimeError();
     }

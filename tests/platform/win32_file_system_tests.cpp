@@ -180,6 +180,31 @@ TEST_F(Win32FileSystemTest, RemoveRefusesReadOnlyAndHeldFiles) {
     ExpectError(files_.RemoveFile(held), 53);
 }
 
+// Removing a name frees the blocks of a large file, but never the bytes that a
+// second name or an open reader still reaches.
+TEST_F(Win32FileSystemTest, RemoveTakesOnlyTheName) {
+    const std::string content(40 * 1024 * 1024 + 5, 'v');
+    const std::wstring large = Write(L"V3_Zent.avi", content);
+    EXPECT_TRUE(files_.RemoveFile(large).ok());
+    EXPECT_FALSE(fs::exists(large));
+
+    const std::wstring linked = Write(L"V4_Zent.avi", content);
+    ASSERT_TRUE(::CreateHardLinkW(Path(L"Backup.avi").c_str(), linked.c_str(), nullptr));
+    EXPECT_TRUE(files_.RemoveFile(linked).ok());
+    EXPECT_FALSE(fs::exists(linked));
+    EXPECT_EQ(Read(Path(L"Backup.avi")), content);
+
+    const std::wstring shared = Write(L"Zent.avi", content);
+    const UniqueFile reader(::CreateFileW(shared.c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(reader);
+    EXPECT_TRUE(files_.RemoveFile(shared).ok());
+    LARGE_INTEGER length{};
+    ASSERT_TRUE(::GetFileSizeEx(reader.get(), &length));
+    EXPECT_EQ(length.QuadPart, static_cast<LONGLONG>(content.size()));
+}
+
 TEST(RuntimeErrorFromWin32, ClassicNumbersAndTexts) {
     using platform::RuntimeErrorFromWin32;
     EXPECT_EQ(RuntimeErrorFromWin32(ERROR_FILE_NOT_FOUND), (RuntimeError{53, L"File not found"}));
