@@ -1,7 +1,6 @@
 // The program's start: one window, one message loop.
 
 #include <windows.h>
-#include <objbase.h>
 
 #include "platform/unique_win32.h"
 #include "platform/win32_desktop.h"
@@ -24,21 +23,6 @@ void BringRunningCopyToFront() {
     }
 }
 
-class ComApartment {
-public:
-    ComApartment() : initialised_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    ~ComApartment() {
-        if (initialised_) {
-            ::CoUninitialize();
-        }
-    }
-
-private:
-    bool initialised_;
-};
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
@@ -53,7 +37,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         return 0;
     }
 
-    const ComApartment com;
     platform::Win32Desktop desktop;
     platform::Win32FileSystem files(
         [&desktop](const std::function<void()>& operation) { desktop.RunWhilePainting(operation); });

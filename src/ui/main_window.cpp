@@ -114,7 +114,6 @@ MainWindow::~MainWindow() {
 
 bool MainWindow::Create(HINSTANCE instance) {
     instance_ = instance;
-    picture_ = LoadPictureResource(instance, IDR_PICTURE);
 
     const SIZE size = WindowSizeForDpi(::GetDpiForSystem());
     const HWND created = ::CreateWindowExW(
@@ -139,6 +138,16 @@ void MainWindow::Show(int showCommand) {
     ::ShowWindow(window_, showCommand);
     ::UpdateWindow(window_);
     ::SetFocus(Control(ControlId::cmdBegin));
+    // Decoding starts COM and the imaging component, which takes longer than
+    // the rest of the start-up: the window is shown and ready first.
+    ::PostMessageW(window_, kLoadPictureMessage, 0, 0);
+}
+
+void MainWindow::OnLoadPicture() {
+    picture_ = LoadPictureResource(instance_, IDR_PICTURE);
+    const PixelRect box = ToPixels(Definition(ControlId::Image1).bounds, static_cast<int>(dpi_));
+    const RECT area = {box.left, box.top, box.left + box.width, box.top + box.height};
+    ::InvalidateRect(window_, &area, FALSE);
 }
 
 HWND MainWindow::Control(ControlId id) const noexcept {
@@ -302,6 +311,9 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             return 0;
         case WM_DPICHANGED:
             OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
+        case kLoadPictureMessage:
+            OnLoadPicture();
             return 0;
         case WM_DESTROY:
             OnDestroy();

@@ -49,6 +49,8 @@ private:
         std::uint32_t foreColour = 0;
     };
 
+    static constexpr UINT kLoadPictureMessage = WM_APP + 1;
+
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -71,6 +73,7 @@ private:
     void OnActivate(bool active);
     void OnDpiChanged(UINT dpi, const RECT& suggested);
     void OnDestroy();
+    void OnLoadPicture();
 
     platform::Win32Desktop& desktop_;
     platform::FileSystem& files_;

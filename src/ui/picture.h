@@ -11,9 +11,9 @@ struct Picture {
     SIZE size{};
 };
 
-// Decodes an image resource (RCDATA) with the Windows Imaging Component. COM
-// must be initialised on the calling thread. An empty picture on failure: the
-// window is still usable without it.
+// Decodes an image resource (RCDATA) with the Windows Imaging Component, in a
+// COM apartment of its own on the calling thread. An empty picture on failure:
+// the window is still usable without it.
 Picture LoadPictureResource(HINSTANCE instance, int resourceId);
 
 }  // namespace ui

@@ -11,10 +11,10 @@ check "the tool starts" start_tool || exit 1
 read -r client_left client_top _ < <(drive rect client)
 read -r left top right bottom < <(drive rect window)
 # ImageMagick reads no pipes for xwd; go through a file.
-xwd -root -display "$(cat "$state/display")" -silent >"$state/screen.xwd" &&
-    convert "xwd:$state/screen.xwd" "$state/screen.png" || { echo "FAIL: no screenshot"; exit 1; }
-convert "$state/screen.png" -crop "$((right - left))x$((bottom - top))+$left+$top" +repage "$output"
-echo "screenshot: $output"
+screenshot() {
+    xwd -root -display "$(cat "$state/display")" -silent >"$state/screen.xwd" &&
+        convert "xwd:$state/screen.xwd" "$state/screen.png"
+}
 
 # The colour at a point of the client area, as "r g b".
 rgb() {
@@ -27,6 +27,15 @@ dark() { read -r r g b <<<"$(rgb "$1" "$2")" && ((r < 200 && g < 200 && b < 200)
 coloured() { read -r r g b <<<"$(rgb "$1" "$2")" && ((r + g + b < 600)); }
 framed() { ! white "$1" "$2"; }
 all() { local f=$1 x y; shift; while (($#)); do x=$1 y=$2; shift 2; "$f" "$x" "$y" || return 1; done; }
+
+# The picture is decoded just after the window first shows; give it a moment.
+for _ in $(seq 20); do
+    screenshot || { echo "FAIL: no screenshot"; exit 1; }
+    coloured 363 100 && break
+    sleep 0.1
+done
+convert "$state/screen.png" -crop "$((right - left))x$((bottom - top))+$left+$top" +repage "$output"
+echo "screenshot: $output"
 
 check "the window's background is white" all white 5 120 250 175 430 250 2 2
 check "the labels' boxes are white where they have no text" all white 25 11 12 95 270 150
