@@ -14,11 +14,12 @@
 namespace platform {
 namespace {
 
-// Large chunks keep the number of system calls per gigabyte small.
-constexpr DWORD kCopyChunkBytes = 1 << 20;
+// Big enough that system calls cost nothing, small enough to stay in the
+// processor's cache: 1 MiB chunks copied markedly slower under Wine.
+constexpr DWORD kCopyChunkBytes = 256 << 10;
 
-// Flushing as the copy goes bounds the data that the final flush must write.
-constexpr unsigned kChunksPerFlush = 32;
+// Flushing every 32 MiB bounds the data that the final flush must write.
+constexpr unsigned kChunksPerFlush = 128;
 
 // Each step of cutting a file short is one short wait for the Wine server.
 constexpr LONGLONG kReleaseStepBytes = LONGLONG{16} << 20;
