@@ -153,6 +153,55 @@ std::wstring MessageBoxPrompt(HWND box) {
 
 void PressOk(HWND box) { ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
 
+bool HoverOver(HWND mainWindow, ui::ControlId id) {
+    RECT rect{};
+    if (!::GetWindowRect(FindControl(mainWindow, id), &rect)) {
+        return false;
+    }
+    const POINT target{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    const HWND under = ::WindowFromPoint(target);
+    if (under != mainWindow && !::IsChild(mainWindow, under)) {
+        return false;
+    }
+    // A move onto the point where the pointer already is makes no mouse
+    // message, so come from one pixel away.
+    DWORD_PTR ignored = 0;
+    for (const LONG offset : {1L, 0L}) {
+        ::SetCursorPos(target.x + offset, target.y + offset);
+        // The mouse message is queued input, taken after any sent message, so
+        // the round trip alone may come back first: give the move a moment.
+        ::SendMessageTimeoutW(mainWindow, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &ignored);
+        ::Sleep(100);
+    }
+    return ::SendMessageTimeoutW(mainWindow, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &ignored) != 0;
+}
+
+std::optional<ShownPointer> ReadShownPointer() {
+    CURSORINFO shown{};
+    shown.cbSize = sizeof(shown);
+    if (!::GetCursorInfo(&shown)) {
+        return std::nullopt;
+    }
+    Pointer kind = Pointer::other;
+    if (shown.hCursor == ::LoadCursorW(nullptr, IDC_ARROW)) {
+        kind = Pointer::arrow;
+    } else if (shown.hCursor == ::LoadCursorW(nullptr, IDC_WAIT)) {
+        kind = Pointer::wait;
+    }
+    return ShownPointer{shown.hCursor, kind};
+}
+
+const wchar_t* NameOf(Pointer pointer) {
+    switch (pointer) {
+        case Pointer::arrow:
+            return L"arrow";
+        case Pointer::wait:
+            return L"wait";
+        default:
+            return L"other";
+    }
+}
+
 std::string ToUtf8(const std::wstring& text) {
     if (text.empty()) {
         return {};
