@@ -4,6 +4,8 @@
 #include <cwchar>
 #include <cwctype>
 
+#include <psapi.h>
+
 #include "platform/unique_win32.h"
 
 namespace driver {
@@ -200,6 +202,39 @@ const wchar_t* NameOf(Pointer pointer) {
         default:
             return L"other";
     }
+}
+
+std::optional<std::vector<std::wstring>> LoadedModules(HWND mainWindow) {
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(mainWindow, &processId);
+    const platform::UniqueHandle process(
+        ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    if (!process) {
+        return std::nullopt;
+    }
+    // The list may grow between the two calls; ask again until it fits.
+    std::vector<HMODULE> modules(64);
+    for (;;) {
+        DWORD needed = 0;
+        const auto bytes = static_cast<DWORD>(modules.size() * sizeof(HMODULE));
+        if (!::K32EnumProcessModules(process.get(), modules.data(), bytes, &needed)) {
+            return std::nullopt;
+        }
+        if (needed <= bytes) {
+            modules.resize(needed / sizeof(HMODULE));
+            break;
+        }
+        modules.resize(needed / sizeof(HMODULE) + 16);
+    }
+    std::vector<std::wstring> paths;
+    for (const HMODULE module : modules) {
+        std::wstring path(MAX_PATH, L'\0');
+        path.resize(::K32GetModuleFileNameExW(process.get(), module, path.data(), MAX_PATH));
+        if (!path.empty()) {
+            paths.push_back(std::move(path));
+        }
+    }
+    return paths;
 }
 
 std::string ToUtf8(const std::wstring& text) {

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ui/layout.h"
 
@@ -92,6 +93,10 @@ struct ShownPointer {
 std::optional<ShownPointer> ReadShownPointer();
 
 const wchar_t* NameOf(Pointer pointer);
+
+// The paths of the modules loaded into the window's process, or nothing if
+// they cannot be read.
+std::optional<std::vector<std::wstring>> LoadedModules(HWND mainWindow);
 
 std::string ToUtf8(const std::wstring& text);
 

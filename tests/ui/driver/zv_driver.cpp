@@ -20,6 +20,7 @@
 //   zv_driver pointer             move the pointer over the status line, let the tool set
 //                                 its cursor, print "arrow", "wait" or "other" and the
 //                                 cursor handle (under Wine always "other": x_pointer.cpp)
+//   zv_driver modules             print the path of every module loaded into the tool
 //
 // begin returns before the click is taken, so after an earlier run
 // wait-finished may still see that run's final text; run waits for its own.
@@ -278,6 +279,16 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"peak-memory") {
         return PrintPeakMemory(window);
+    }
+    if (command == L"modules") {
+        const auto modules = driver::LoadedModules(window);
+        if (!modules) {
+            return Fail(L"cannot read the tool's modules");
+        }
+        for (const std::wstring& path : *modules) {
+            Print(path);
+        }
+        return 0;
     }
     if (command == L"pointer") {
         return PrintPointer(window);
