@@ -8,6 +8,7 @@ packages=(
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine64 fonts-wine
   xvfb xdotool x11-apps x11-utils imagemagick
+  libxfixes-dev libxcursor-dev adwaita-icon-theme
   icoutils librsvg2-bin python3 python3-pil
   fonts-liberation gnuplot-nox
 )

@@ -1,6 +1,8 @@
 // A stand-in for a DLL planted beside the executable. Loading it leaves a
-// marker file next to it and then refuses to load, so that the test can tell
-// that the loader looked in the executable's folder.
+// marker file next to it, so that the test can tell that the loader took it
+// from the executable's folder. It loads normally: a DLL that refuses to load
+// sends the loader on to the next one of that name, and a caller on into
+// retries, which helps no check.
 
 #include <windows.h>
 
@@ -18,5 +20,5 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
     if (file != INVALID_HANDLE_VALUE) {
         ::CloseHandle(file);
     }
-    return FALSE;
+    return TRUE;
 }

@@ -2,10 +2,11 @@
 # Real faults end to end: each case arranges the prefix's C: drive, runs the
 # tool, presses Begin and checks the status line and the checksum of every
 # tutorial file. Each tutorial's content must still exist under its old or its
-# new name.
-#   fault_cases_test.sh STATE EXE DRIVER HOLD_FILE
+# new name, and once the run has ended the pointer over the window must be the
+# arrow again, not the hourglass.
+#   fault_cases_test.sh STATE EXE DRIVER HOLD_FILE X_POINTER
 set -uo pipefail
-state=$(readlink -f "$1") exe=$2 driver=$3 hold=$4
+state=$(readlink -f "$1") exe=$2 driver=$3 hold=$4 x_pointer=$5
 here=$(dirname "$(readlink -f "$0")")
 wine_run() { "$here/../../cmake/wine-run.sh" "$state" "$@"; }
 drive() { wine_run "$driver" "$@" | tr -d '\r'; }
@@ -23,6 +24,11 @@ restore() {
 }
 trap restore EXIT
 
+wait_for() { # seconds, command...: polls every 0.1 s
+    local tries=$(($1 * 10))
+    while ((tries-- > 0)); do "${@:2}" && return 0; sleep 0.1; done
+    return 1
+}
 seed() { mkdir -p "$tutorials"; for n; do head -c 4096 /dev/urandom >"$tutorials/$n"; done; }
 # name -> checksum of every old copy, taken before the run.
 remember() { (cd "$1" && find . -maxdepth 1 -type f -name '*.avi' -exec md5sum {} + | sed 's| \./| |') >"$state/sums"; }
@@ -40,18 +46,35 @@ verify() { # folder
     done <"$state/sums"
     [ -z "$(find "$1" -name '*.copying' 2>/dev/null)" ] || { echo "  a temporary copy was left"; return 1; }
 }
+# The pointer over the status line once the tool has set its cursor there:
+# arrow, wait or other. Where handles of system cursors are not shared between
+# processes (under Wine) the driver sees only "other", and the X server tells
+# which image it shows.
+shown_pointer() {
+    local seen
+    seen=$(drive pointer) || { echo "unreadable"; return; }
+    case $seen in
+    arrow* | wait*) echo "${seen%% *}" ;;
+    *) DISPLAY=$(cat "$state/display") "$x_pointer" ;;
+    esac
+}
+report() { # name, 1 if it passed
+    if (($2)); then echo "ok: $1"; else echo "FAIL: $1"; failures=$((failures + 1)); fi
+}
 run_case() { # name, expected status (a prefix of it), folder to verify
     cases=$((cases + 1))
     wine_run "$exe" &
-    local app=$! status
+    local app=$! status pointer
     drive wait-window 30000 >/dev/null
     status=$(drive run 600000)
+    pointer=$(shown_pointer)
     drive close >/dev/null
     wait "$app"
     local ok=1
     [[ "$status" == "$2"* ]] || { echo "  status: $status"; ok=0; }
+    [ "$pointer" = arrow ] || { echo "  pointer after the run: $pointer"; ok=0; }
     verify "$3" || ok=0
-    if ((ok)); then echo "ok: $1"; else echo "FAIL: $1"; failures=$((failures + 1)); fi
+    report "$1" "$ok"
 }
 
 restore
@@ -101,11 +124,34 @@ run_case "Program Files (x86) present as a file" "We're Done!" "$tutorials"
 restore
 tutorials="$root/Tutorials"
 
+# Also shows that the pointer check can see the hourglass at all: the copy is
+# long enough to be looked at while it runs.
 restore
 mkdir -p "$tutorials" && truncate -s 4500M "$tutorials/V3_Brasol.avi" && remember "$tutorials"
-run_case "a tutorial larger than 4 GiB" "We're Done!" "$tutorials"
+cases=$((cases + 1))
+wine_run "$exe" &
+app=$!
+drive wait-window 30000 >/dev/null
+drive begin
+ok=1
+if wait_for 30 test -e "$tutorials/ZV_Brasol.avi.copying"; then
+    during=$(shown_pointer)
+    [ "$during" = wait ] ||
+        { echo "  pointer during the copy: $during (the check cannot see the hourglass)"; ok=0; }
+else
+    echo "  the copy did not start"
+    ok=0
+fi
+status=$(drive wait-finished 600000)
+after=$(shown_pointer)
+drive close >/dev/null
+wait "$app"
+[ "$status" = "We're Done!" ] || { echo "  status: $status"; ok=0; }
+[ "$after" = arrow ] || { echo "  pointer after the run: $after"; ok=0; }
+verify "$tutorials" || ok=0
 [ "$(stat -c %s "$tutorials/ZV_Brasol.avi" 2>/dev/null)" = $((4500 << 20)) ] ||
-    { echo "FAIL: the large copy has the wrong size"; failures=$((failures + 1)); }
+    { echo "  the large copy has the wrong size"; ok=0; }
+report "a tutorial larger than 4 GiB, the hourglass during its copy" "$ok"
 
 restore
 mkdir -p "$state/small" "$root"
@@ -133,15 +179,17 @@ app=$!
 drive wait-window 30000 >/dev/null
 three_runs=""
 for _ in 1 2 3; do three_runs+="$(drive run 60000)|"; done
+pointer=$(shown_pointer)
 drive close >/dev/null
 wait "$app"
 expected=$(for n in "${names[@]}"; do echo "ZV_$n.avi:$n"; done | sort)
 actual=$(cd "$tutorials" && for f in *; do echo "$f:$(cat "$f")"; done | sort)
 checked=$((checked + 45))
-if [ "$three_runs" = "We're Done!|We're Done!|We're Done!|" ] && [ "$actual" = "$expected" ]; then
+if [ "$three_runs" = "We're Done!|We're Done!|We're Done!|" ] && [ "$actual" = "$expected" ] &&
+    [ "$pointer" = arrow ]; then
     echo "ok: three runs over every old naming"
 else
-    echo "FAIL: three runs over every old naming: $three_runs"
+    echo "FAIL: three runs over every old naming: $three_runs pointer: $pointer"
     diff <(echo "$expected") <(echo "$actual")
     failures=$((failures + 1))
 fi

@@ -4,6 +4,8 @@
 #include <cwchar>
 #include <cwctype>
 
+#include <psapi.h>
+
 #include "platform/unique_win32.h"
 
 namespace driver {
@@ -152,6 +154,88 @@ std::wstring MessageBoxPrompt(HWND box) {
 }
 
 void PressOk(HWND box) { ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
+
+bool HoverOver(HWND mainWindow, ui::ControlId id) {
+    RECT rect{};
+    if (!::GetWindowRect(FindControl(mainWindow, id), &rect)) {
+        return false;
+    }
+    const POINT target{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    const HWND under = ::WindowFromPoint(target);
+    if (under != mainWindow && !::IsChild(mainWindow, under)) {
+        return false;
+    }
+    // A move onto the point where the pointer already is makes no mouse
+    // message, so come from one pixel away.
+    DWORD_PTR ignored = 0;
+    for (const LONG offset : {1L, 0L}) {
+        ::SetCursorPos(target.x + offset, target.y + offset);
+        // The mouse message is queued input, taken after any sent message, so
+        // the round trip alone may come back first: give the move a moment.
+        ::SendMessageTimeoutW(mainWindow, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &ignored);
+        ::Sleep(100);
+    }
+    return ::SendMessageTimeoutW(mainWindow, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &ignored) != 0;
+}
+
+std::optional<ShownPointer> ReadShownPointer() {
+    CURSORINFO shown{};
+    shown.cbSize = sizeof(shown);
+    if (!::GetCursorInfo(&shown)) {
+        return std::nullopt;
+    }
+    Pointer kind = Pointer::other;
+    if (shown.hCursor == ::LoadCursorW(nullptr, IDC_ARROW)) {
+        kind = Pointer::arrow;
+    } else if (shown.hCursor == ::LoadCursorW(nullptr, IDC_WAIT)) {
+        kind = Pointer::wait;
+    }
+    return ShownPointer{shown.hCursor, kind};
+}
+
+const wchar_t* NameOf(Pointer pointer) {
+    switch (pointer) {
+        case Pointer::arrow:
+            return L"arrow";
+        case Pointer::wait:
+            return L"wait";
+        default:
+            return L"other";
+    }
+}
+
+std::optional<std::vector<std::wstring>> LoadedModules(HWND mainWindow) {
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(mainWindow, &processId);
+    const platform::UniqueHandle process(
+        ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    if (!process) {
+        return std::nullopt;
+    }
+    // The list may grow between the two calls; ask again until it fits.
+    std::vector<HMODULE> modules(64);
+    for (;;) {
+        DWORD needed = 0;
+        const auto bytes = static_cast<DWORD>(modules.size() * sizeof(HMODULE));
+        if (!::K32EnumProcessModules(process.get(), modules.data(), bytes, &needed)) {
+            return std::nullopt;
+        }
+        if (needed <= bytes) {
+            modules.resize(needed / sizeof(HMODULE));
+            break;
+        }
+        modules.resize(needed / sizeof(HMODULE) + 16);
+    }
+    std::vector<std::wstring> paths;
+    for (const HMODULE module : modules) {
+        std::wstring path(MAX_PATH, L'\0');
+        path.resize(::K32GetModuleFileNameExW(process.get(), module, path.data(), MAX_PATH));
+        if (!path.empty()) {
+            paths.push_back(std::move(path));
+        }
+    }
+    return paths;
+}
 
 std::string ToUtf8(const std::wstring& text) {
     if (text.empty()) {

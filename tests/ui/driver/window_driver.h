@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ui/layout.h"
 
@@ -72,6 +73,30 @@ std::wstring MessageBoxPrompt(HWND box);
 
 // Presses a message box's OK button.
 void PressOk(HWND box);
+
+// Moves the pointer over the middle of a control that sets no cursor of its
+// own, such as a label, and returns once the window has taken the
+// move, and with it WM_SETCURSOR. False if another window covers that point.
+bool HoverOver(HWND mainWindow, ui::ControlId id);
+
+enum class Pointer { arrow, wait, other };
+
+struct ShownPointer {
+    HCURSOR cursor;
+    Pointer kind;
+};
+
+// The pointer shown now: the cursor of the foreground thread, told apart by
+// the system cursors, whose handles are shared by every process on Windows.
+// Wine loads a copy of each into every process, so that there a cursor set
+// by the tool is always "other" (see x_pointer.cpp).
+std::optional<ShownPointer> ReadShownPointer();
+
+const wchar_t* NameOf(Pointer pointer);
+
+// The paths of the modules loaded into the window's process, or nothing if
+// they cannot be read.
+std::optional<std::vector<std::wstring>> LoadedModules(HWND mainWindow);
 
 std::string ToUtf8(const std::wstring& text);
 

@@ -17,6 +17,10 @@
 //                                 exists (for the tool: showing "...standing by")
 //   zv_driver dismiss TITLE [ms]  wait for a window of the tool titled TITLE (a message
 //                                 box), print its text and press its OK button
+//   zv_driver pointer             move the pointer over the status line, let the tool set
+//                                 its cursor, print "arrow", "wait" or "other" and the
+//                                 cursor handle (under Wine always "other": x_pointer.cpp)
+//   zv_driver modules             print the path of every module loaded into the tool
 //
 // begin returns before the click is taken, so after an earlier run
 // wait-finished may still see that run's final text; run waits for its own.
@@ -108,6 +112,21 @@ int Dismiss(HWND window, const std::wstring& title, DWORD timeoutMs) {
     const std::wstring prompt = driver::MessageBoxPrompt(box);
     Print(prompt);
     driver::PressOk(box);
+    return 0;
+}
+
+int PrintPointer(HWND window) {
+    if (!driver::HoverOver(window, ui::ControlId::lblNotify)) {
+        return Fail(L"cannot put the pointer over the status line");
+    }
+    const auto shown = driver::ReadShownPointer();
+    if (!shown) {
+        return Fail(L"cannot read the pointer");
+    }
+    wchar_t handle[32];
+    std::swprintf(handle, 32, L" 0x%llx",
+                  static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(shown->cursor)));
+    Print(driver::NameOf(shown->kind) + std::wstring(handle));
     return 0;
 }
 
@@ -260,6 +279,19 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"peak-memory") {
         return PrintPeakMemory(window);
+    }
+    if (command == L"modules") {
+        const auto modules = driver::LoadedModules(window);
+        if (!modules) {
+            return Fail(L"cannot read the tool's modules");
+        }
+        for (const std::wstring& path : *modules) {
+            Print(path);
+        }
+        return 0;
+    }
+    if (command == L"pointer") {
+        return PrintPointer(window);
     }
     if (command == L"dismiss" && argc > 2) {
         return Dismiss(window, argv[2], TimeoutArgument(argc, argv, 3));
