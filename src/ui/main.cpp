@@ -29,6 +29,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // The tool is often started elevated from a downloads folder: DLLs loaded
     // from now on come from the system folder only, never from beside the exe.
     ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // Under Wine, comctl32 loads msimg32 by a path that the restriction above
+    // does not cover; loaded now from the system folder, it is found there.
+    ::LoadLibraryExW(L"msimg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
 
     const platform::UniqueHandle instanceMutex(
         ::CreateMutexW(nullptr, FALSE, kSingleInstanceMutex));

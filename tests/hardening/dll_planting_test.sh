@@ -18,11 +18,10 @@ drive() { run "$driver" "$@" | tr -d '\r'; }
 # Not planted, because under Wine they prove nothing about the program:
 # - version, imm32 and bcrypt: Wine's own user32 and advapi32 import them, so
 #   they are loaded at every process start before any code of the program runs,
-#   and a decoy in their place stops the start;
-# - msimg32: Wine's comctl32 delay-loads it through the loader itself, which
-#   does not apply SetDefaultDllDirectories, so any program with common
-#   controls takes it from its own folder.
-decoys=(windowscodecs uxtheme comctl32 dwmapi propsys profapi cryptbase userenv
+#   and a decoy in their place stops the start.
+# msimg32 is planted: Wine's comctl32 delay-loads it by a path that ignores
+# SetDefaultDllDirectories, so the tool loads it from the system folder first.
+decoys=(windowscodecs uxtheme comctl32 msimg32 dwmapi propsys profapi cryptbase userenv
         winmm oleacc textinputframework cryptsp dbghelp msctf)
 overrides="$(IFS=,; echo "${decoys[*]}")=n,b"
 
