@@ -28,7 +28,7 @@ exe="$repo/build/windows/src/ui/ZV_CheckFiles.exe"
 driver="$repo/build/windows/tests/ui/zv_driver.exe"
 minimal="$repo/build/windows/bench/min_window.exe"
 state="$out/wine"
-mkdir -p "$out"
+out=$(mkdir -p "$out" && cd "$out" && pwd)
 trap '"$repo/cmake/wine-session.sh" down "$state" >/dev/null 2>&1' EXIT
 "$repo/cmake/wine-session.sh" up "$state" >/dev/null
 wine_run() { "$repo/cmake/wine-run.sh" "$state" "$@" | tr -d '\r'; }
@@ -171,6 +171,7 @@ for pid in $(pgrep -f min_window.exe); do
         kill "$pid" 2>/dev/null || true
     fi
 done
+kill "$minimal_app" 2>/dev/null || true
 wait "$minimal_app" 2>/dev/null || true
 minimal_mib=$(awk -v k="$minimal_kib" 'BEGIN {printf "%.1f", k / 1024}')
 
