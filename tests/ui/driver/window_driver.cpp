@@ -102,11 +102,15 @@ bool RunBegin(HWND mainWindow, DWORD timeoutMs) {
                                  SMTO_NORMAL, timeoutMs, &ignored) != 0;
 }
 
-std::optional<DWORD> CloseAndWait(HWND mainWindow, DWORD timeoutMs) {
+platform::UniqueHandle OpenWindowProcess(HWND window, DWORD access) {
     DWORD processId = 0;
-    ::GetWindowThreadProcessId(mainWindow, &processId);
-    const platform::UniqueHandle process(
-        ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    ::GetWindowThreadProcessId(window, &processId);
+    return platform::UniqueHandle(::OpenProcess(access, FALSE, processId));
+}
+
+std::optional<DWORD> CloseAndWait(HWND mainWindow, DWORD timeoutMs) {
+    const platform::UniqueHandle process =
+        OpenWindowProcess(mainWindow, SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION);
     if (!process) {
         return std::nullopt;
     }
@@ -205,10 +209,8 @@ const wchar_t* NameOf(Pointer pointer) {
 }
 
 std::optional<std::vector<std::wstring>> LoadedModules(HWND mainWindow) {
-    DWORD processId = 0;
-    ::GetWindowThreadProcessId(mainWindow, &processId);
-    const platform::UniqueHandle process(
-        ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    const platform::UniqueHandle process =
+        OpenWindowProcess(mainWindow, PROCESS_QUERY_INFORMATION | PROCESS_VM_READ);
     if (!process) {
         return std::nullopt;
     }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/unique_win32.h"
 #include "ui/layout.h"
 
 namespace driver {
@@ -64,6 +65,9 @@ bool RunBegin(HWND mainWindow, DWORD timeoutMs);
 // Closes the window and waits for its process to end; its exit code, or
 // nothing if it did not end in time.
 std::optional<DWORD> CloseAndWait(HWND mainWindow, DWORD timeoutMs);
+
+// The process that owns a window, opened with the given access; empty on failure.
+platform::UniqueHandle OpenWindowProcess(HWND window, DWORD access);
 
 // A window of the process's thread with the given title, such as a message box.
 HWND FindThreadWindow(HWND mainWindow, const std::wstring& title);

@@ -90,10 +90,8 @@ int PrintRect(HWND window, const std::wstring& name) {
 }
 
 int PrintPeakMemory(HWND window) {
-    DWORD processId = 0;
-    ::GetWindowThreadProcessId(window, &processId);
-    const platform::UniqueHandle process(
-        ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    const platform::UniqueHandle process =
+        driver::OpenWindowProcess(window, PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_VM_READ);
     PROCESS_MEMORY_COUNTERS counters{};
     if (!process || !::K32GetProcessMemoryInfo(process.get(), &counters, sizeof(counters))) {
         return Fail(L"cannot read the process's memory counters");
