@@ -1,5 +1,6 @@
 #include "migration/tutorial_migration.h"
 
+#include <new>
 #include <string>
 
 #include "migration/catalogue.h"
@@ -50,7 +51,12 @@ public:
         s_.status.Write(L"We're Done!");
     }
 
-private:
+    void Stop(const RuntimeError& failure) {
+        s_.status.Write(WithErrorReport(s_.status.Read(), failure));
+        s_.cursor.Off();
+    }
+
+  private:
     ProbeResult Probe(const std::wstring& path) { return FileExist(path, s_.files, s_.desktop); }
 
     // Returns false when the step failed with an error that stops the run; the
@@ -63,13 +69,31 @@ private:
         return false;
     }
 
+    // What a run that was cut short left beside the tutorial's names never
+    // counts as a tutorial.
+    bool DiscardLeftovers(const std::wstring& newName, std::wstring_view name) {
+        if (!Continue(s_.files.DiscardLeftovers(newName))) {
+            return false;
+        }
+        for (const std::wstring_view prefix : kLegacyPrefixes) {
+            if (!Continue(s_.files.DiscardLeftovers(root_ + prefix + name))) {
+                return false;
+            }
+        }
+        return true;
+    }
+
     bool MoveFirstOldCopy(std::wstring_view name) {
+        const std::wstring newName = root_ + kNewNamePrefix + name;
+        if (!DiscardLeftovers(newName, name)) {
+            return false;
+        }
         for (const std::wstring_view prefix : kLegacyPrefixes) {
             const std::wstring candidate = root_ + prefix + name;
             if (!IsTrue(Probe(candidate))) {
                 continue;
             }
-            const auto copied = s_.files.CopyReplacing(candidate, root_ + kNewNamePrefix + name);
+            const auto copied = s_.files.CopyReplacing(candidate, newName);
             if (!copied.ok()) {
                 // Without a complete new copy the old file is the only one: keep it.
                 return Continue(copied);
@@ -79,18 +103,26 @@ private:
         return true;
     }
 
-    void Stop(const RuntimeError& failure) {
-        s_.status.Write(s_.status.Read() + L"  " + std::to_wstring(failure.number) + L": " +
-                        failure.description);
-        s_.cursor.Off();
-    }
-
     const MigrationServices& s_;
     std::wstring root_;
 };
 
 }  // namespace
 
-void CheckTutorialFiles(const MigrationServices& services) { Run(services).Execute(); }
+std::wstring WithErrorReport(const std::wstring& status, const RuntimeError& failure) {
+    return status + L"  " + std::to_wstring(failure.number) + L": " + failure.description;
+}
+
+void CheckTutorialFiles(const MigrationServices& services) {
+    Run run(services);
+    // A fault of the program itself is reported like any other failure.
+    try {
+        run.Execute();
+    } catch (const std::bad_alloc&) {
+        run.Stop(platform::OutOfMemory());
+    } catch (...) {
+        run.Stop(platform::InternalError());
+    }
+}
 
 }  // namespace migration

@@ -11,7 +11,8 @@ namespace platform {
 inline constexpr std::uint32_t kListFolders = 16;
 
 // The file-system operations that the migration needs. Paths are Windows paths
-// taken exactly as given; nothing is normalised.
+// taken exactly as given; nothing is normalised. Copies and removals act only on
+// plain files with one name that lie where their paths say, and refuse links.
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -29,11 +30,18 @@ public:
     virtual Result<void> MakeFolder(const std::wstring& path) = 0;
 
     // Copies source over destination. The destination is either left as it was
-    // or holds a complete copy; it is never left half-written.
+    // or holds a complete copy; it is never left half-written. A link standing
+    // at the destination is replaced, never followed.
     virtual Result<void> CopyReplacing(const std::wstring& source,
                                        const std::wstring& destination) = 0;
 
+    // Its name goes before its content does, so that no name is ever left
+    // holding part of the file.
     virtual Result<void> RemoveFile(const std::wstring& path) = 0;
+
+    // Removes what an interrupted copy to, or removal of, this path left
+    // beside it under the file system's own temporary names.
+    virtual Result<void> DiscardLeftovers(const std::wstring& path) = 0;
 };
 
 }  // namespace platform

@@ -9,22 +9,31 @@
 namespace platform {
 
 // A failed platform operation, as the tool's error handling sees it: a number
-// in the classic BASIC runtime-error numbering and a description text.
+// in the classic BASIC runtime-error numbering and a description text. The
+// system's own error code travels with it, for whoever has to find the cause;
+// 0 where the failure did not come from the system.
 struct RuntimeError {
     std::int32_t number = 0;
     std::wstring description;
+    std::uint32_t win32Code = 0;
 
     friend bool operator==(const RuntimeError&, const RuntimeError&) = default;
 };
 
 // The numbers that callers tell apart.
 namespace error {
+inline constexpr std::int32_t kOutOfMemory = 7;
+inline constexpr std::int32_t kInternalError = 51;
 inline constexpr std::int32_t kFileNotFound = 53;
 inline constexpr std::int32_t kDiskFull = 61;
 inline constexpr std::int32_t kPermissionDenied = 70;
 inline constexpr std::int32_t kPathFileAccess = 75;
 inline constexpr std::int32_t kPathNotFound = 76;
 }  // namespace error
+
+// Failures of the program itself rather than of the system.
+inline RuntimeError OutOfMemory() { return {error::kOutOfMemory, L"Out of memory"}; }
+inline RuntimeError InternalError() { return {error::kInternalError, L"Internal error"}; }
 
 // The value of an operation, or the runtime error that stopped it.
 template <class T>

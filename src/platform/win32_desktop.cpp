@@ -1,5 +1,7 @@
 #include "platform/win32_desktop.h"
 
+#include <exception>
+
 #include "platform/unique_win32.h"
 
 namespace platform {
@@ -9,12 +11,19 @@ namespace {
 // messages well within the system's five-second hung-window threshold.
 constexpr DWORD kPaintPollMs = 50;
 
+// An operation on its worker thread, and what it threw there, to be thrown
+// again on the thread that waits for it.
+struct Work {
+    const std::function<void()>& operation;
+    std::exception_ptr thrown;
+};
+
 DWORD WINAPI RunOperation(void* parameter) {
-    const auto& operation = *static_cast<const std::function<void()>*>(parameter);
+    auto& work = *static_cast<Work*>(parameter);
     try {
-        operation();
+        work.operation();
     } catch (...) {
-        // The operation reports its own failures; nothing may escape a thread.
+        work.thrown = std::current_exception();
     }
     return 0;
 }
@@ -62,11 +71,10 @@ void Win32Desktop::SetMousePointer(int pointerCode) {
 }
 
 void Win32Desktop::RunWhilePainting(const std::function<void()>& operation) {
-    const UniqueHandle worker(::CreateThread(nullptr, 0, RunOperation,
-                                             const_cast<std::function<void()>*>(&operation), 0,
-                                             nullptr));
+    Work work{operation, nullptr};
+    const UniqueHandle worker(::CreateThread(nullptr, 0, RunOperation, &work, 0, nullptr));
     if (!worker) {
-        RunOperation(const_cast<std::function<void()>*>(&operation));
+        operation();
         return;
     }
     const HANDLE waitFor = worker.get();
@@ -85,6 +93,9 @@ void Win32Desktop::RunWhilePainting(const std::function<void()>& operation) {
         }
     }
     ::WaitForSingleObject(waitFor, INFINITE);
+    if (work.thrown) {
+        std::rethrow_exception(work.thrown);
+    }
 }
 
 int Win32Desktop::RunMessageLoop() {

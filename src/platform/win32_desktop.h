@@ -26,7 +26,8 @@ public:
 
     // Runs an operation on a worker thread. Meanwhile this thread repaints and
     // answers messages sent from other threads, but takes no input, so that no
-    // click or key can start anything while the operation runs.
+    // click or key can start anything while the operation runs. What the
+    // operation throws is thrown again here.
     void RunWhilePainting(const std::function<void()>& operation);
 
     // Runs the message loop until the program is asked to end; returns its exit code.

@@ -6,6 +6,10 @@
 namespace platform {
 namespace {
 
+// The system's code for an operation that stopped at a symbolic link; not all
+// headers name it.
+constexpr DWORD kErrorStoppedOnLink = 681;
+
 struct ClassicError {
     DWORD win32Code;
     std::int32_t number;
@@ -13,10 +17,11 @@ struct ClassicError {
 };
 
 constexpr std::array kClassicErrors = {
+    ClassicError{ERROR_INTERNAL_ERROR, error::kInternalError, L"Internal error"},
     // A call that failed without setting an error code.
-    ClassicError{ERROR_SUCCESS, 51, L"Internal error"},
-    ClassicError{ERROR_NOT_ENOUGH_MEMORY, 7, L"Out of memory"},
-    ClassicError{ERROR_OUTOFMEMORY, 7, L"Out of memory"},
+    ClassicError{ERROR_SUCCESS, error::kInternalError, L"Internal error"},
+    ClassicError{ERROR_NOT_ENOUGH_MEMORY, error::kOutOfMemory, L"Out of memory"},
+    ClassicError{ERROR_OUTOFMEMORY, error::kOutOfMemory, L"Out of memory"},
     ClassicError{ERROR_INVALID_NAME, 52, L"Bad file name or number"},
     ClassicError{ERROR_BAD_PATHNAME, 52, L"Bad file name or number"},
     ClassicError{ERROR_FILENAME_EXCED_RANGE, 52, L"Bad file name or number"},
@@ -36,6 +41,7 @@ constexpr std::array kClassicErrors = {
     ClassicError{ERROR_ALREADY_EXISTS, error::kPathFileAccess, L"Path/File access error"},
     ClassicError{ERROR_FILE_EXISTS, error::kPathFileAccess, L"Path/File access error"},
     ClassicError{ERROR_PATH_NOT_FOUND, error::kPathNotFound, L"Path not found"},
+    ClassicError{kErrorStoppedOnLink, error::kPermissionDenied, L"File refused as a link"},
 };
 
 struct LocalFreeDeleter {
@@ -61,22 +67,24 @@ std::wstring SystemMessage(DWORD code) {
     return text;
 }
 
-RuntimeError ClassicRuntimeError(std::int32_t number) {
+RuntimeError ClassicRuntimeError(std::int32_t number, DWORD code) {
     for (const ClassicError& known : kClassicErrors) {
         if (known.number == number) {
-            return {known.number, known.description};
+            return {known.number, known.description, code};
         }
     }
-    return {number, L"Application-defined or object-defined error"};
+    return {number, L"Application-defined or object-defined error", code};
 }
 
 RuntimeError RuntimeErrorFromWin32(DWORD code) {
     for (const ClassicError& known : kClassicErrors) {
         if (known.win32Code == code) {
-            return {known.number, known.description};
+            return {known.number, known.description, code};
         }
     }
-    return {static_cast<std::int32_t>(HRESULT_FROM_WIN32(code)), SystemMessage(code)};
+    return {static_cast<std::int32_t>(HRESULT_FROM_WIN32(code)), SystemMessage(code), code};
 }
+
+RuntimeError RefusedLink() { return RuntimeErrorFromWin32(kErrorStoppedOnLink); }
 
 }  // namespace platform

@@ -11,8 +11,13 @@ namespace platform {
 // never collides with the numbers that callers tell apart.
 RuntimeError RuntimeErrorFromWin32(DWORD code);
 
-// The runtime error of a classic number, with its classic description.
-RuntimeError ClassicRuntimeError(std::int32_t number);
+// The runtime error of a classic number, with its classic description and the
+// system's code that it stands for, if any.
+RuntimeError ClassicRuntimeError(std::int32_t number, DWORD code = 0);
+
+// A file that the tool will not act on, since it is a link, has more than one
+// name or does not lie where its path says.
+RuntimeError RefusedLink();
 
 inline RuntimeError LastRuntimeError() { return RuntimeErrorFromWin32(::GetLastError()); }
 

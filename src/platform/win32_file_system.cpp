@@ -5,8 +5,11 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <new>
+#include <string_view>
+#include <vector>
 
 #include "platform/unique_win32.h"
 #include "platform/win32_errors.h"
@@ -21,11 +24,19 @@ constexpr DWORD kCopyChunkBytes = 256 << 10;
 // Each step of cutting a file short is one short wait for the Wine server.
 constexpr LONGLONG kReleaseStepBytes = LONGLONG{16} << 20;
 
-constexpr std::int32_t kOutOfMemory = 7;
+// Where a file on its way out waits, once its name has gone, for its content
+// to be freed. No run looks for a tutorial under it.
+constexpr std::wstring_view kRemovalSuffix = L".deleting";
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 bool IsTransientRefusal(DWORD code) {
     return code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED ||
            code == ERROR_LOCK_VIOLATION;
+}
+
+bool IsAlreadyThere(DWORD code) {
+    return code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS;
 }
 
 // A virus scanner or indexer that opens a fresh file holds it for a moment and
@@ -48,6 +59,198 @@ bool HasAttribute(DWORD attributes, DWORD flag) {
 }
 
 RuntimeError PermissionDenied() { return RuntimeErrorFromWin32(ERROR_ACCESS_DENIED); }
+
+// A folder can be neither copied nor replaced by a file.
+RuntimeError FolderInTheWay() {
+    return ClassicRuntimeError(error::kPathFileAccess, ERROR_ACCESS_DENIED);
+}
+
+// Opens the name itself: on Windows a link is opened as the link, not as what
+// it points to. Wine ignores the flag, which the checks below allow for.
+UniqueFile OpenName(const std::wstring& path, DWORD access, DWORD share, DWORD disposition,
+                    DWORD flags = 0) {
+    return UniqueFile(::CreateFileW(path.c_str(), access, share, nullptr, disposition,
+                                    flags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
+// The path that the system resolves an open file or folder to, or empty.
+std::wstring FinalPath(HANDLE file) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetFinalPathNameByHandleW(
+            file, path.data(), static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED);
+        if (length == 0) {
+            return {};
+        }
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(length);  // too small: length is the size needed
+    }
+}
+
+// The path that the folder part of a path resolves to, links and junctions
+// followed: an administrator may have moved the folder elsewhere.
+std::wstring ResolvedFolderOf(const std::wstring& path) {
+    const std::size_t slash = path.find_last_of(L'\\');
+    if (slash == std::wstring::npos) {
+        return {};
+    }
+    const UniqueFile folder(::CreateFileW(path.substr(0, slash + 1).c_str(), FILE_READ_ATTRIBUTES,
+                                          kShareAll, nullptr, OPEN_EXISTING,
+                                          FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return folder ? FinalPath(folder.get()) : std::wstring();
+}
+
+DWORD AttributesOf(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    return ::GetFileInformationByHandle(file, &info) ? info.dwFileAttributes
+                                                     : INVALID_FILE_ATTRIBUTES;
+}
+
+// True when the open file is a plain file with one name, lying directly in the
+// folder that the path's folder resolves to, under the path's own name. A link,
+// a second hard link or a name swapped before the open all fail this; once it
+// holds, whatever is done through the handle acts on this file alone.
+bool LiesPlainlyAt(HANDLE file, const std::wstring& path) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(file, &info) || info.nNumberOfLinks != 1 ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+        return false;
+    }
+    std::wstring expected = ResolvedFolderOf(path);
+    const std::wstring actual = FinalPath(file);
+    if (expected.empty() || actual.empty()) {
+        return false;
+    }
+    if (expected.back() != L'\\') {
+        expected += L'\\';
+    }
+    expected += path.substr(path.find_last_of(L'\\') + 1);
+    return ::CompareStringOrdinal(expected.c_str(), static_cast<int>(expected.size()),
+                                  actual.c_str(), static_cast<int>(actual.size()),
+                                  TRUE) == CSTR_EQUAL;
+}
+
+bool SetBasicInfo(HANDLE file, FILE_BASIC_INFO info) {
+    return ::SetFileInformationByHandle(file, FileBasicInfo, &info, sizeof info) != FALSE;
+}
+
+bool RenameThrough(HANDLE file, const std::wstring& newPath, bool replace) {
+    const std::size_t nameBytes = newPath.size() * sizeof(wchar_t);
+    std::vector<std::byte> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = replace ? TRUE : FALSE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(nameBytes);
+    std::memcpy(rename->FileName, newPath.c_str(), nameBytes + sizeof(wchar_t));
+    return ::SetFileInformationByHandle(file, FileRenameInfo, rename,
+                                        static_cast<DWORD>(buffer.size())) != FALSE;
+}
+
+// Deletes an open file through its handle; the file goes when the handle
+// closes. Wine's server frees a file's blocks only then, and freeing those of a
+// large video in one go holds up every window of the session for half a second
+// or more, so a file held exclusively is first cut short in steps. Its name
+// must already be one that no run looks for.
+Result<void> DeleteThrough(HANDLE file, bool exclusive) {
+    // Windows refuses to delete a read-only file, even through a handle.
+    if (HasAttribute(AttributesOf(file), FILE_ATTRIBUTE_READONLY)) {
+        FILE_BASIC_INFO writable{};
+        writable.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        SetBasicInfo(file, writable);
+    }
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    if (!::SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
+                                      sizeof disposition)) {
+        return LastRuntimeError();
+    }
+    LARGE_INTEGER length{};
+    if (!exclusive || !::GetFileSizeEx(file, &length)) {
+        return {};
+    }
+    FILE_END_OF_FILE_INFO end{};
+    end.EndOfFile = length;
+    while (end.EndOfFile.QuadPart > 0) {
+        end.EndOfFile.QuadPart -= std::min(end.EndOfFile.QuadPart, kReleaseStepBytes);
+        if (!::SetFileInformationByHandle(file, FileEndOfFileInfo, &end, sizeof end)) {
+            break;
+        }
+    }
+    return {};
+}
+
+// What an interrupted copy or removal left under one of the file system's own
+// names: deleted if it is a plain file, refused if it is a link, which could
+// only have been planted there.
+Result<void> DiscardLeftover(const std::wstring& path) {
+    const UniqueFile file(RetryTransient([&] {
+        return OpenName(path,
+                        DELETE | FILE_WRITE_DATA | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, 0,
+                        OPEN_EXISTING);
+    }));
+    if (!file) {
+        const DWORD code = ::GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
+            return {};
+        }
+        return code == ERROR_CANT_RESOLVE_FILENAME ? RefusedLink() : RuntimeErrorFromWin32(code);
+    }
+    if (!LiesPlainlyAt(file.get(), path)) {
+        return RefusedLink();
+    }
+    return DeleteThrough(file.get(), true);
+}
+
+// Creates a file that did not exist, never opening an existing one. A plain
+// leftover of an interrupted run is discarded first; anything else there,
+// such as a dangling link, is refused.
+Result<void> CreateNew(const std::wstring& path, UniqueFile& created) {
+    const auto create = [&] {
+        return OpenName(path, GENERIC_WRITE | DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                        0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
+    };
+    created = create();
+    if (!created && IsAlreadyThere(::GetLastError())) {
+        if (auto discarded = DiscardLeftover(path); !discarded.ok()) {
+            return discarded;
+        }
+        created = create();
+        if (!created && IsAlreadyThere(::GetLastError())) {
+            return RefusedLink();
+        }
+    }
+    if (!created) {
+        return LastRuntimeError();
+    }
+    if (!LiesPlainlyAt(created.get(), path)) {
+        static_cast<void>(DeleteThrough(created.get(), false));
+        created.reset();
+        return RefusedLink();
+    }
+    return {};
+}
+
+// Whether what stands at the destination may be replaced: not a folder, nor,
+// as on Windows, a read-only file. A link there is replaced, never followed,
+// so what it points to does not count.
+Result<void> CheckReplaceable(const std::wstring& destination) {
+    const UniqueFile existing(OpenName(destination, FILE_READ_ATTRIBUTES, kShareAll, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS));
+    if (!existing) {
+        return {};  // nothing, a dangling link or a loop: the rename replaces it
+    }
+    const DWORD attributes = AttributesOf(existing.get());
+    if (HasAttribute(attributes, FILE_ATTRIBUTE_DIRECTORY)) {
+        return FolderInTheWay();
+    }
+    if (HasAttribute(attributes, FILE_ATTRIBUTE_READONLY) &&
+        LiesPlainlyAt(existing.get(), destination)) {
+        return PermissionDenied();
+    }
+    return {};
+}
 
 Result<void> WriteAll(HANDLE file, const std::byte* data, DWORD size) {
     while (size > 0) {
@@ -79,57 +282,50 @@ Result<void> CopyContent(HANDLE from, HANDLE to) {
 
 // Writes the copy under a temporary name beside the destination, flushes it to
 // disk and only then renames it over the destination, so that a failure or a
-// power cut never leaves a partial file under the final name.
+// power cut never leaves a partial file under the final name. Every step after
+// the checks acts through a handle, so that a name swapped meanwhile gains
+// nothing.
 Result<void> CopyDurably(const std::wstring& source, const std::wstring& destination) {
-    WIN32_FILE_ATTRIBUTE_DATA sourceInfo{};
-    if (!::GetFileAttributesExW(source.c_str(), GetFileExInfoStandard, &sourceInfo)) {
-        return LastRuntimeError();
+    if (HasAttribute(::GetFileAttributesW(source.c_str()), FILE_ATTRIBUTE_DIRECTORY)) {
+        return FolderInTheWay();
     }
-    const DWORD destinationAttributes = ::GetFileAttributesW(destination.c_str());
-    // A folder cannot be copied, nor replaced by a file.
-    if (HasAttribute(sourceInfo.dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY) ||
-        HasAttribute(destinationAttributes, FILE_ATTRIBUTE_DIRECTORY)) {
-        return ClassicRuntimeError(error::kPathFileAccess);
-    }
-    // Windows refuses to replace a read-only file; Wine does not, so check here.
-    if (HasAttribute(destinationAttributes, FILE_ATTRIBUTE_READONLY)) {
-        return PermissionDenied();
+    if (auto replaceable = CheckReplaceable(destination); !replaceable.ok()) {
+        return replaceable;
     }
 
     const UniqueFile in(RetryTransient([&] {
-        return UniqueFile(::CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        return OpenName(source, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+                        FILE_FLAG_SEQUENTIAL_SCAN);
     }));
     if (!in) {
         return LastRuntimeError();
     }
-
-    const std::wstring temporary = TemporaryCopyName(destination);
-    UniqueFile out(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!out) {
+    if (!LiesPlainlyAt(in.get(), source)) {
+        return RefusedLink();
+    }
+    FILE_BASIC_INFO sourceInfo{};
+    if (!::GetFileInformationByHandleEx(in.get(), FileBasicInfo, &sourceInfo, sizeof sourceInfo)) {
         return LastRuntimeError();
     }
-    ScopeExit discardTemporary([&] {
-        out.reset();
-        ::DeleteFileW(temporary.c_str());
-    });
+
+    UniqueFile out;
+    if (auto created = CreateNew(TemporaryCopyName(destination), out); !created.ok()) {
+        return created;
+    }
+    ScopeExit discardTemporary([&] { static_cast<void>(DeleteThrough(out.get(), true)); });
 
     if (auto copied = CopyContent(in.get(), out.get()); !copied.ok()) {
         return copied;
     }
-    ::SetFileTime(out.get(), nullptr, nullptr, &sourceInfo.ftLastWriteTime);
+    FILE_BASIC_INFO times{};
+    times.LastWriteTime = sourceInfo.LastWriteTime;
+    SetBasicInfo(out.get(), times);
     // One flush per file: flushing as the copy went made it a third slower,
     // since each flush also waits for the file system's journal.
     if (!::FlushFileBuffers(out.get())) {
         return LastRuntimeError();
     }
-    out.reset();
-
-    if (!RetryTransient([&] {
-            return ::MoveFileExW(temporary.c_str(), destination.c_str(),
-                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-        })) {
+    if (!RetryTransient([&] { return RenameThrough(out.get(), destination, true); })) {
         return LastRuntimeError();
     }
     discardTemporary.Dismiss();
@@ -137,63 +333,53 @@ Result<void> CopyDurably(const std::wstring& source, const std::wstring& destina
     // Like CopyFile, the copy keeps the source's attributes.
     constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                       FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
-    if (const DWORD kept = sourceInfo.dwFileAttributes & kKeptAttributes; kept != 0) {
-        ::SetFileAttributesW(destination.c_str(), kept);
+    if (const DWORD kept = sourceInfo.FileAttributes & kKeptAttributes; kept != 0) {
+        FILE_BASIC_INFO attributes{};
+        attributes.FileAttributes = kept;
+        SetBasicInfo(out.get(), attributes);
     }
     return {};
 }
 
-// True when the file's bytes are reachable under this one name only.
-bool HasSingleName(HANDLE file) {
-    BY_HANDLE_FILE_INFORMATION info{};
-    return ::GetFileInformationByHandle(file, &info) && info.nNumberOfLinks == 1 &&
-           (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
-}
-
-// Wine's server unlinks a file when its last handle closes, and freeing the
-// blocks of a large video in one go holds up every window of the session for
-// half a second or more. Marking the file for deletion first and then cutting it
-// short in steps frees the blocks a little at a time. Opening it exclusively
-// means that nobody else can read it while it shrinks.
-bool DeleteCuttingShort(const std::wstring& path) {
-    const UniqueFile file(::CreateFileW(path.c_str(), DELETE | GENERIC_WRITE | FILE_READ_ATTRIBUTES,
-                                        0, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
-                                        nullptr));
-    if (!file) {
-        return false;
-    }
-    FILE_DISPOSITION_INFO disposition{TRUE};
-    if (!::SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition,
-                                      sizeof disposition)) {
-        return false;
-    }
-    // Another hard link or a link's target would lose its content, not a name.
-    LARGE_INTEGER length{};
-    if (!HasSingleName(file.get()) || !::GetFileSizeEx(file.get(), &length)) {
-        return true;
-    }
-    FILE_END_OF_FILE_INFO end{};
-    end.EndOfFile = length;
-    while (end.EndOfFile.QuadPart > 0) {
-        end.EndOfFile.QuadPart -= std::min(end.EndOfFile.QuadPart, kReleaseStepBytes);
-        if (!::SetFileInformationByHandle(file.get(), FileEndOfFileInfo, &end, sizeof end)) {
-            break;
+// Takes the file's name away first, by renaming it through its handle, and
+// only then frees its content: a crash at any moment leaves the whole file
+// under its old name or under the removal name, never a part of it under a
+// name that a run looks for.
+Result<void> RemoveOldFile(const std::wstring& path) {
+    constexpr DWORD kAccess = DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
+    // Held exclusively where possible, so that its blocks can be freed in
+    // steps; shared with a holder that allows deletion otherwise.
+    UniqueFile file = OpenName(path, kAccess | FILE_WRITE_DATA, 0, OPEN_EXISTING);
+    const bool exclusive = static_cast<bool>(file);
+    if (!exclusive) {
+        file = RetryTransient([&] { return OpenName(path, kAccess, kShareAll, OPEN_EXISTING); });
+        if (!file) {
+            return LastRuntimeError();
         }
     }
-    return true;
-}
-
-Result<void> DeleteOldFile(const std::wstring& path) {
-    if (HasAttribute(::GetFileAttributesW(path.c_str()), FILE_ATTRIBUTE_READONLY)) {
+    if (!LiesPlainlyAt(file.get(), path)) {
+        return RefusedLink();
+    }
+    // Windows refuses to delete a read-only file; Wine does not, so check here.
+    if (HasAttribute(AttributesOf(file.get()), FILE_ATTRIBUTE_READONLY)) {
         return PermissionDenied();
     }
-    if (DeleteCuttingShort(path)) {
-        return {};
+
+    const std::wstring removal = path + std::wstring(kRemovalSuffix);
+    if (!RenameThrough(file.get(), removal, false)) {
+        if (!IsAlreadyThere(::GetLastError())) {
+            return LastRuntimeError();
+        }
+        if (auto discarded = DiscardLeftover(removal); !discarded.ok()) {
+            return discarded;
+        }
+        if (!RenameThrough(file.get(), removal, false)) {
+            return LastRuntimeError();
+        }
     }
-    // Held open by someone who shares deletion, or refused for a moment: the
-    // plain call reports why, and deletes once the holder lets go.
-    if (!RetryTransient([&] { return ::DeleteFileW(path.c_str()); })) {
-        return LastRuntimeError();
+    if (auto deleted = DeleteThrough(file.get(), exclusive); !deleted.ok()) {
+        RenameThrough(file.get(), path, false);
+        return deleted;
     }
     return {};
 }
@@ -202,6 +388,22 @@ bool MatchesMask(DWORD attributes, std::uint32_t mask) {
     constexpr DWORD kSelectable =
         FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
     return (attributes & kSelectable & ~static_cast<DWORD>(mask)) == 0;
+}
+
+// Runs a file operation through the runner. Whatever it throws, here or on the
+// runner's thread, becomes a failure of the operation.
+Result<void> RunBlocking(const BlockingRunner& runner,
+                         const std::function<Result<void>()>& operation) {
+    Result<void> result = InternalError();
+    const auto run = [&] { result = operation(); };
+    try {
+        runner ? runner(run) : run();
+    } catch (const std::bad_alloc&) {
+        return OutOfMemory();
+    } catch (...) {
+        return InternalError();
+    }
+    return result;
 }
 
 }  // namespace
@@ -218,7 +420,7 @@ Result<std::int64_t> Win32FileSystem::QueryLength(const std::wstring& path) {
         const DWORD code = ::GetLastError();
         // A missing folder along the path also means that nothing of that name exists.
         if (code == ERROR_PATH_NOT_FOUND) {
-            return ClassicRuntimeError(error::kFileNotFound);
+            return ClassicRuntimeError(error::kFileNotFound, code);
         }
         return RuntimeErrorFromWin32(code);
     }
@@ -262,23 +464,20 @@ Result<void> Win32FileSystem::MakeFolder(const std::wstring& path) {
 
 Result<void> Win32FileSystem::CopyReplacing(const std::wstring& source,
                                             const std::wstring& destination) {
-    Result<void> result = ClassicRuntimeError(kOutOfMemory);
-    const auto copy = [&] {
-        try {
-            result = CopyDurably(source, destination);
-        } catch (const std::bad_alloc&) {
-            result = ClassicRuntimeError(kOutOfMemory);
-        }
-    };
-    runner_ ? runner_(copy) : copy();
-    return result;
+    return RunBlocking(runner_, [&] { return CopyDurably(source, destination); });
 }
 
 Result<void> Win32FileSystem::RemoveFile(const std::wstring& path) {
-    Result<void> result = ClassicRuntimeError(kOutOfMemory);
-    const auto remove = [&] { result = DeleteOldFile(path); };
-    runner_ ? runner_(remove) : remove();
-    return result;
+    return RunBlocking(runner_, [&] { return RemoveOldFile(path); });
+}
+
+Result<void> Win32FileSystem::DiscardLeftovers(const std::wstring& path) {
+    return RunBlocking(runner_, [&]() -> Result<void> {
+        if (auto copy = DiscardLeftover(TemporaryCopyName(path)); !copy.ok()) {
+            return copy;
+        }
+        return DiscardLeftover(path + std::wstring(kRemovalSuffix));
+    });
 }
 
 }  // namespace platform

@@ -21,12 +21,14 @@ public:
     Result<void> CopyReplacing(const std::wstring& source,
                                const std::wstring& destination) override;
     Result<void> RemoveFile(const std::wstring& path) override;
+    Result<void> DiscardLeftovers(const std::wstring& path) override;
 
 private:
     BlockingRunner runner_;
 };
 
 // The name under which a copy is written before it replaces the destination.
+// No run looks for a tutorial under it.
 std::wstring TemporaryCopyName(const std::wstring& destination);
 
 }  // namespace platform

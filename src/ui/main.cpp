@@ -10,8 +10,8 @@
 
 namespace {
 
-// Scoped to the session: two copies moving the same files would race.
-constexpr wchar_t kSingleInstanceMutex[] = L"Local\\UpdateTutorialPath.ZV_CheckFiles";
+// One copy per machine: copies in two sessions would race on the same folder.
+constexpr wchar_t kSingleInstanceMutex[] = L"Global\\UpdateTutorialPath.ZV_CheckFiles";
 
 void BringRunningCopyToFront() {
     if (const HWND running = ::FindWindowW(ui::kFrmUpdate.className.data(),
@@ -23,6 +23,23 @@ void BringRunningCopyToFront() {
     }
 }
 
+// Junctions and other links made by standard users are not followed, where
+// the system supports the policy (Windows 11 and later); elsewhere, and under
+// Wine, nothing changes.
+void EnforceRedirectionTrust() {
+    constexpr int kProcessRedirectionTrustPolicy = 16;
+    constexpr DWORD kEnforceRedirectionTrust = 1;
+    using SetPolicy = BOOL(WINAPI*)(int policy, void* buffer, SIZE_T length);
+    const FARPROC found =
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetProcessMitigationPolicy");
+    if (found == nullptr) {
+        return;
+    }
+    DWORD flags = kEnforceRedirectionTrust;
+    reinterpret_cast<SetPolicy>(reinterpret_cast<void*>(found))(kProcessRedirectionTrustPolicy,
+                                                                &flags, sizeof flags);
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
@@ -32,6 +49,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // Under Wine, comctl32 loads msimg32 by a path that the restriction above
     // does not cover; loaded now from the system folder, it is found there.
     ::LoadLibraryExW(L"msimg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    EnforceRedirectionTrust();
 
     const platform::UniqueHandle instanceMutex(
         ::CreateMutexW(nullptr, FALSE, kSingleInstanceMutex));

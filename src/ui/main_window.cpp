@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <iterator>
+#include <new>
 
 #include "migration/tutorial_migration.h"
 #include "ui/resource.h"
@@ -348,10 +349,15 @@ void MainWindow::OnBegin() {
     }
     running_ = true;
     platform::ScopeExit finished([this] { running_ = false; });
+    // The run reports its own failures; this catches a fault in the reporting.
     try {
         migration::CheckTutorialFiles({files_, desktop_, *this, *this});
+    } catch (const std::bad_alloc&) {
+        Off();
+        Write(migration::WithErrorReport(statusText_, platform::OutOfMemory()));
     } catch (...) {
         Off();
+        Write(migration::WithErrorReport(statusText_, platform::InternalError()));
     }
 }
 

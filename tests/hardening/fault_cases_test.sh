@@ -44,7 +44,8 @@ verify() { # folder
         done
         ((found)) || { lost=$((lost + 1)); echo "  lost: $name"; }
     done <"$state/sums"
-    [ -z "$(find "$1" -name '*.copying' 2>/dev/null)" ] || { echo "  a temporary copy was left"; return 1; }
+    [ -z "$(find "$1" -type f \( -name '*.copying' -o -name '*.deleting' \) 2>/dev/null)" ] ||
+        { echo "  a temporary file was left"; return 1; }
 }
 # The pointer over the status line once the tool has set its cursor there:
 # arrow, wait or other. Where handles of system cursors are not shared between
@@ -193,6 +194,94 @@ else
     diff <(echo "$expected") <(echo "$actual")
     failures=$((failures + 1))
 fi
+
+# Planted links. Each case plants links in the Tutorials folder and runs the
+# tool: no file outside the folder, nor the folder's other file, may change, no
+# tutorial may be lost, and the status line says what happened.
+outside="$drive_c/outside.bin" far="$state/far.bin" notes="$tutorials/notes.txt"
+refused="Reading 'Zent.avi' Tutorial  70: File refused as a link"
+link_cases=(
+    "an old copy linked to a file elsewhere|$refused|ln -s '$far' V3_Zent.avi"
+    "an old copy linked to another file of the folder|$refused|ln -s notes.txt V3_Zent.avi"
+    "a hard-linked old copy|$refused|ln '$outside' V3_Zent.avi"
+    "a link squatting the temporary name|$refused|seed V3_Zent.avi; ln -s '$outside' ZV_Zent.avi.copying"
+    "a dangling link as an old copy|We're Done!|ln -s '$state/nowhere' V3_Zent.avi"
+    "a link loop at the new name|We're Done!|seed V3_Zent.avi; ln -s ZV_Zent.avi ZV_Zent.avi"
+    "a link at the new name|We're Done!|seed V3_Zent.avi; ln -s '$far' ZV_Zent.avi"
+)
+link_runs=0 outside_changed=0
+for entry in "${link_cases[@]}"; do
+    IFS='|' read -r name expected arrange <<<"$entry"
+    restore
+    seed V3_Brasol.avi Stalver.avi && head -c 4096 /dev/urandom | tee "$outside" "$far" >"$notes"
+    (cd "$tutorials" && eval "$arrange")
+    remember "$tutorials"
+    protected=$(md5sum "$outside" "$far" "$notes")
+    run_case "$name" "$expected" "$tutorials"
+    link_runs=$((link_runs + 1))
+    if [ "$(md5sum "$outside" "$far" "$notes" 2>&1)" != "$protected" ]; then
+        echo "FAIL: $name: a file outside the tutorials changed"
+        outside_changed=$((outside_changed + 1)) failures=$((failures + 1))
+    fi
+    if [ -L "$tutorials/ZV_Zent.avi" ]; then
+        echo "FAIL: $name: the link at the new name was followed, not replaced"
+        failures=$((failures + 1))
+    fi
+done
+rm -f "$outside" "$far"
+echo "$link_runs planted-link cases ran, $outside_changed changed a file outside"
+
+# Crashes: every process of the prefix killed at once, server first, as a power
+# cut stops everything, at moments around the copy, the rename and the deletion
+# of a large tutorial. The next run must end "We're Done!" with every tutorial
+# whole.
+kill_prefix() {
+    local server="" others=() pid
+    for pid in $(ls /proc | grep -E '^[0-9]+$'); do
+        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$state/prefix" || continue
+        case $(readlink "/proc/$pid/exe") in
+        */wineserver*) server=$pid ;;
+        */wine64* | */wine) others+=("$pid") ;;
+        esac
+    done
+    [ -n "$server" ] && kill -KILL "$server"
+    ((${#others[@]})) && kill -KILL "${others[@]}"
+    return 0
+}
+appears() { # file: waits for it to appear, polling without pause
+    local deadline=$((SECONDS + 60))
+    until [ -e "$1" ]; do ((SECONDS < deadline)) || return 1; done
+}
+crash_points=(
+    "during the copy|ZV_Brasol.avi.copying|0.2"
+    "as the new name appears|ZV_Brasol.avi|0"
+    "20 ms after the new name appears|ZV_Brasol.avi|0.02"
+    "40 ms after the new name appears|ZV_Brasol.avi|0.04"
+    "60 ms after the new name appears|ZV_Brasol.avi|0.06"
+    "while the old copy is freed|V3_Brasol.avi.deleting|0"
+)
+crashes=0
+for entry in "${crash_points[@]}"; do
+    IFS='|' read -r name trigger delay <<<"$entry"
+    restore
+    seed V4_Zent.avi
+    truncate -s 1G "$tutorials/V3_Brasol.avi"
+    head -c 65536 /dev/urandom | dd of="$tutorials/V3_Brasol.avi" bs=64k seek=16383 conv=notrunc status=none
+    remember "$tutorials"
+    wine_run "$exe" &
+    app=$!
+    drive wait-window 30000 >/dev/null
+    drive begin
+    reached=1
+    appears "$tutorials/$trigger" && sleep "$delay" || reached=0
+    kill_prefix
+    wait "$app"
+    "$here/../../cmake/wine-session.sh" up "$state" >/dev/null
+    crashes=$((crashes + 1))
+    ((reached)) || echo "  (the moment was not reached: $trigger never appeared)"
+    run_case "a crash $name, then a run" "We're Done!" "$tutorials"
+done
+echo "$crashes crashes"
 
 echo "$cases fault cases ran, $checked tutorial files checked, $lost lost, $failures failed"
 ((failures == 0 && lost == 0)) || exit 1

@@ -1,8 +1,12 @@
 #include "migration/tutorial_migration.h"
 
+#include <exception>
+#include <new>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -198,6 +202,43 @@ TEST_F(RunTest, ReadOnlyNewNameStopsTheRunAndKeepsBoth) {
     ExpectPointerOnThenOff();
 }
 
+TEST_F(RunTest, LeftoversOfARunCutShortGoAndAreNeverMoved) {
+    files.AddFile(kTut + L"ZV_Zent.avi.copying", "part of zent");
+    files.AddFile(kTut + L"V4_Zent.avi.deleting", "zent");
+    files.AddFile(kTut + L"ZV_Zent.avi", "zent");
+    Run();
+
+    FakeFileSystem expected;
+    expected.AddFile(kTut + L"ZV_Zent.avi", "zent");
+    EXPECT_EQ(files.Nodes(), expected.Nodes());
+    ExpectWritesThenFinal(15, kDone);
+}
+
+// A fault of the program itself stops the run with a report of its own kind.
+TEST_F(RunTest, AnExceptionStopsTheRunWithAReport) {
+    struct ThrowingFiles : FakeFileSystem {
+        std::exception_ptr thrown;
+        platform::Result<void> RemoveFile(const std::wstring&) override {
+            std::rethrow_exception(thrown);
+        }
+    };
+    const std::pair<std::exception_ptr, std::wstring> cases[] = {
+        {std::make_exception_ptr(std::runtime_error("broken")), L"51: Internal error"},
+        {std::make_exception_ptr(std::bad_alloc()), L"7: Out of memory"},
+    };
+    for (const auto& [thrown, report] : cases) {
+        ThrowingFiles throwing;
+        throwing.thrown = thrown;
+        throwing.AddFile(kTut + L"Zent.avi", "zent");
+        fakes::FakeStatusLine line;
+        fakes::FakeCursor pointer;
+        migration::CheckTutorialFiles({throwing, desktop, line, pointer});
+        EXPECT_EQ(line.Read(), Reading(L"Zent.avi") + L"  " + report);
+        EXPECT_EQ(pointer.log, (std::vector<std::wstring>{L"On", L"Off"}));
+        EXPECT_EQ(throwing.Content(kTut + L"Zent.avi"), "zent");
+    }
+}
+
 // --- An injected failure at each operation ---
 
 // Three tutorials to move; the failure is aimed at the middle one, Zent.
@@ -242,6 +283,7 @@ TEST_P(InjectedFaultTest, PassesOverOrStops) {
     Outcome zent = Outcome::Moved;
     if (probe || fault.op == Op::CopyReplacing || (early && stops)) zent = Outcome::Kept;
     if (fault.op == Op::RemoveFile) zent = Outcome::Copied;
+    if (fault.op == Op::DiscardLeftovers && stops) zent = Outcome::Kept;
 
     FakeFileSystem expected;
     Arrange(expected);
@@ -271,11 +313,12 @@ const FaultCase kFaults[] = {
     {Op::MakeFolder, L"", 1},
     {Op::CopyReplacing, kTut + L"Zent.avi", -1},
     {Op::RemoveFile, kTut + L"Zent.avi", -1},
+    {Op::DiscardLeftovers, kTut + L"ZV_Zent.avi", -1},
 };
 
 std::string FaultName(const testing::TestParamInfo<InjectedFaultTest::ParamType>& info) {
     const auto& [fault, number] = info.param;
-    const char* ops[] = {"Probe", "Listing", "Folder", "Copy", "Delete"};
+    const char* ops[] = {"Probe", "Listing", "Folder", "Copy", "Delete", "Leftovers"};
     return ops[static_cast<int>(fault.op)] +
            (fault.callIndex >= 0 ? std::to_string(fault.callIndex) : std::string()) + "Fails" +
            std::to_string(number);

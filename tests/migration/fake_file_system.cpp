@@ -156,4 +156,11 @@ platform::Result<void> FakeFileSystem::RemoveFile(const std::wstring& path) {
     return {};
 }
 
+platform::Result<void> FakeFileSystem::DiscardLeftovers(const std::wstring& path) {
+    const Op op = Op::DiscardLeftovers;
+    if (const auto* fault = Enter(op, path)) return Fail(op, *fault);
+    for (const wchar_t* suffix : {L".copying", L".deleting"}) nodes_.erase(path + suffix);
+    return {};
+}
+
 }  // namespace fakes

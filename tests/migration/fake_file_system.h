@@ -9,7 +9,14 @@
 
 namespace fakes {
 
-enum class Op { QueryLength, FindFirstEntry, MakeFolder, CopyReplacing, RemoveFile };
+enum class Op {
+    QueryLength,
+    FindFirstEntry,
+    MakeFolder,
+    CopyReplacing,
+    RemoveFile,
+    DiscardLeftovers
+};
 
 // A runtime error with the platform's description for the numbers the tool meets.
 platform::RuntimeError Error(std::int32_t number);
@@ -73,6 +80,8 @@ class FakeFileSystem : public platform::FileSystem {
     platform::Result<void> CopyReplacing(const std::wstring& source,
                                          const std::wstring& destination) override;
     platform::Result<void> RemoveFile(const std::wstring& path) override;
+    // Removes the files named like the path with ".copying" or ".deleting" added.
+    platform::Result<void> DiscardLeftovers(const std::wstring& path) override;
 
   private:
     // Logs the call and returns the injected fault that matches it, if any.

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <stdexcept>
 #include <thread>
 
 namespace {
@@ -92,6 +93,21 @@ TEST_F(Win32DesktopTest, QuitEndsEventPassesAndTheLoop) {
     EXPECT_FALSE(desktop_.ProcessPendingEvents());
     EXPECT_FALSE(desktop_.ProcessPendingEvents());
     EXPECT_EQ(desktop_.RunMessageLoop(), 3);
+}
+
+TEST_F(Win32DesktopTest, QuitDuringALongOperationEndsTheLoopWithItsCode) {
+    const DWORD uiThread = ::GetCurrentThreadId();
+    desktop_.RunWhilePainting([uiThread] {
+        ::PostThreadMessageW(uiThread, WM_QUIT, 4, 0);
+        ::Sleep(150);
+    });
+    EXPECT_FALSE(desktop_.ProcessPendingEvents());
+    EXPECT_EQ(desktop_.RunMessageLoop(), 4);
+}
+
+TEST_F(Win32DesktopTest, WhatALongOperationThrowsReachesTheCaller) {
+    EXPECT_THROW(desktop_.RunWhilePainting([] { throw std::runtime_error("broken"); }),
+                 std::runtime_error);
 }
 
 TEST_F(Win32DesktopTest, HourglassOverridesUntilReset) {

@@ -11,6 +11,8 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/unique_win32.h"
 #include "platform/win32_errors.h"
@@ -69,8 +71,11 @@ TEST_F(Win32FileSystemTest, LengthOfFilesAndFolders) {
     for (const std::wstring& missing : {Path(L"missing.avi"), Path(L"no folder\\missing.avi")}) {
         const auto length = files_.QueryLength(missing);
         ASSERT_FALSE(length.ok());
-        EXPECT_EQ(length.error(), (RuntimeError{53, L"File not found"}));
+        EXPECT_EQ(length.error().number, 53);
+        EXPECT_EQ(length.error().description, L"File not found");
     }
+    EXPECT_EQ(files_.QueryLength(Path(L"no folder\\missing.avi")).error().win32Code,
+              ERROR_PATH_NOT_FOUND);
 }
 
 TEST_F(Win32FileSystemTest, SparseFileBeyondFourGibibytesCountsWithItsFullLength) {
@@ -111,6 +116,8 @@ TEST_F(Win32FileSystemTest, MakeFolderTellsExistingFromMissingParent) {
 TEST_F(Win32FileSystemTest, CopyReplacesTheDestinationAndLeavesNoTemporaryFile) {
     const std::wstring source = Write(L"V3_Zent.avi", "new content");
     const std::wstring destination = Write(L"ZV_Zent.avi", "older and longer content");
+    // What a copy cut short left behind is replaced.
+    Write(L"ZV_Zent.avi.copying", "part of an older copy");
     ASSERT_TRUE(files_.CopyReplacing(source, destination).ok());
     EXPECT_EQ(Read(destination), "new content");
     EXPECT_EQ(Read(source), "new content");
@@ -119,6 +126,22 @@ TEST_F(Win32FileSystemTest, CopyReplacesTheDestinationAndLeavesNoTemporaryFile) 
     const std::wstring fresh = Path(L"ZV_Fresh.avi");
     ASSERT_TRUE(files_.CopyReplacing(source, fresh).ok());
     EXPECT_EQ(Read(fresh), "new content");
+}
+
+TEST_F(Win32FileSystemTest, LeftoversOfAnInterruptedRunGoTheTutorialsStay) {
+    const std::wstring copying = Write(L"ZV_Zent.avi.copying", "part");
+    ::SetFileAttributesW(copying.c_str(), FILE_ATTRIBUTE_READONLY);
+    Write(L"V3_Zent.avi.deleting", "whole");
+    const std::wstring tutorial = Write(L"ZV_Zent.avi", "zent");
+    EXPECT_TRUE(files_.DiscardLeftovers(tutorial).ok());
+    EXPECT_TRUE(files_.DiscardLeftovers(Path(L"V3_Zent.avi")).ok());
+    EXPECT_TRUE(files_.DiscardLeftovers(Path(L"no folder\\V3_Zent.avi")).ok());
+    std::vector<std::wstring> left;
+    for (const auto& entry : fs::directory_iterator(root_)) {
+        left.push_back(entry.path().filename().wstring());
+    }
+    EXPECT_EQ(left, std::vector<std::wstring>{L"ZV_Zent.avi"});
+    EXPECT_EQ(Read(tutorial), "zent");
 }
 
 TEST_F(Win32FileSystemTest, CopyOfSeveralChunksIsExact) {
@@ -188,11 +211,14 @@ TEST_F(Win32FileSystemTest, RemoveTakesOnlyTheName) {
     EXPECT_TRUE(files_.RemoveFile(large).ok());
     EXPECT_FALSE(fs::exists(large));
 
+    // A second name may lie anywhere: neither name is touched.
     const std::wstring linked = Write(L"V4_Zent.avi", content);
     ASSERT_TRUE(::CreateHardLinkW(Path(L"Backup.avi").c_str(), linked.c_str(), nullptr));
-    EXPECT_TRUE(files_.RemoveFile(linked).ok());
-    EXPECT_FALSE(fs::exists(linked));
+    EXPECT_EQ(files_.RemoveFile(linked).error(), platform::RefusedLink());
+    EXPECT_EQ(files_.CopyReplacing(linked, Path(L"ZV_Zent.avi")).error(), platform::RefusedLink());
+    EXPECT_EQ(Read(linked), content);
     EXPECT_EQ(Read(Path(L"Backup.avi")), content);
+    EXPECT_FALSE(fs::exists(root_ / L"ZV_Zent.avi"));
 
     const std::wstring shared = Write(L"Zent.avi", content);
     const UniqueFile reader(::CreateFileW(shared.c_str(), GENERIC_READ,
@@ -207,15 +233,22 @@ TEST_F(Win32FileSystemTest, RemoveTakesOnlyTheName) {
 
 TEST(RuntimeErrorFromWin32, ClassicNumbersAndTexts) {
     using platform::RuntimeErrorFromWin32;
-    EXPECT_EQ(RuntimeErrorFromWin32(ERROR_FILE_NOT_FOUND), (RuntimeError{53, L"File not found"}));
-    EXPECT_EQ(RuntimeErrorFromWin32(ERROR_PATH_NOT_FOUND), (RuntimeError{76, L"Path not found"}));
-    EXPECT_EQ(RuntimeErrorFromWin32(ERROR_ALREADY_EXISTS),
-              (RuntimeError{75, L"Path/File access error"}));
-    EXPECT_EQ(RuntimeErrorFromWin32(ERROR_ACCESS_DENIED), (RuntimeError{70, L"Permission denied"}));
-    EXPECT_EQ(RuntimeErrorFromWin32(ERROR_SHARING_VIOLATION),
-              (RuntimeError{70, L"Permission denied"}));
-    EXPECT_EQ(RuntimeErrorFromWin32(ERROR_DISK_FULL), (RuntimeError{61, L"Disk full"}));
-    EXPECT_EQ(RuntimeErrorFromWin32(ERROR_HANDLE_DISK_FULL), (RuntimeError{61, L"Disk full"}));
+    // The system's code travels with the classic number.
+    const std::pair<DWORD, RuntimeError> classic[] = {
+        {ERROR_FILE_NOT_FOUND, {53, L"File not found"}},
+        {ERROR_PATH_NOT_FOUND, {76, L"Path not found"}},
+        {ERROR_ALREADY_EXISTS, {75, L"Path/File access error"}},
+        {ERROR_ACCESS_DENIED, {70, L"Permission denied"}},
+        {ERROR_SHARING_VIOLATION, {70, L"Permission denied"}},
+        {ERROR_DISK_FULL, {61, L"Disk full"}},
+        {ERROR_HANDLE_DISK_FULL, {61, L"Disk full"}},
+    };
+    for (auto [code, expected] : classic) {
+        expected.win32Code = code;
+        EXPECT_EQ(RuntimeErrorFromWin32(code), expected);
+    }
+    EXPECT_EQ(platform::RefusedLink().number, 70);
+    EXPECT_EQ(platform::RefusedLink().description, L"File refused as a link");
 
     // Anything else keeps the system's text and a number no caller mistakes.
     for (const DWORD code : {ERROR_INVALID_FUNCTION, ERROR_BAD_NETPATH, ERROR_DEV_NOT_EXIST,

@@ -45,6 +45,7 @@ class RecordingFiles final : public platform::FileSystem {
     Result<void> MakeFolder(const std::wstring&) override { return {}; }
     Result<void> CopyReplacing(const std::wstring&, const std::wstring&) override { return {}; }
     Result<void> RemoveFile(const std::wstring&) override { return {}; }
+    Result<void> DiscardLeftovers(const std::wstring&) override { return {}; }
 
     long Runs() const { return std::count(probes.begin(), probes.end(), kRootSelector); }
 
