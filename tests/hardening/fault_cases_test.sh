@@ -33,6 +33,7 @@ seed() { mkdir -p "$tutorials"; for n; do head -c 4096 /dev/urandom >"$tutorials
 # name -> checksum of every old copy, taken before the run.
 remember() { (cd "$1" && find . -maxdepth 1 -type f -name '*.avi' -exec md5sum {} + | sed 's| \./| |') >"$state/sums"; }
 verify() { # folder
+    local whole=1
     while read -r sum name; do
         checked=$((checked + 1))
         local bare=${name#V3_}
@@ -42,8 +43,9 @@ verify() { # folder
         for candidate in "$name" "ZV_$bare"; do
             [ -f "$1/$candidate" ] && [ "$(md5sum <"$1/$candidate" | cut -d' ' -f1)" = "$sum" ] && found=1
         done
-        ((found)) || { lost=$((lost + 1)); echo "  lost: $name"; }
+        ((found)) || { lost=$((lost + 1)) whole=0; echo "  lost: $name"; }
     done <"$state/sums"
+    ((whole)) || return 1
     [ -z "$(find "$1" -type f \( -name '*.copying' -o -name '*.deleting' \) 2>/dev/null)" ] ||
         { echo "  a temporary file was left"; return 1; }
 }
@@ -235,50 +237,69 @@ echo "$link_runs planted-link cases ran, $outside_changed changed a file outside
 # cut stops everything, at moments around the copy, the rename and the deletion
 # of a large tutorial. The next run must end "We're Done!" with every tutorial
 # whole.
-kill_prefix() {
-    local server="" others=() pid
-    for pid in $(ls /proc | grep -E '^[0-9]+$'); do
-        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$state/prefix" || continue
+# The processes of the prefix, its server first.
+prefix_pids() {
+    local file pid server="" others=""
+    for file in $(grep -lzxF "WINEPREFIX=$state/prefix" /proc/[0-9]*/environ 2>/dev/null); do
+        pid=${file#/proc/} && pid=${pid%/environ}
         case $(readlink "/proc/$pid/exe") in
         */wineserver*) server=$pid ;;
-        */wine64* | */wine) others+=("$pid") ;;
+        */wine64* | */wine) others+=" $pid" ;;
         esac
     done
-    [ -n "$server" ] && kill -KILL "$server"
-    ((${#others[@]})) && kill -KILL "${others[@]}"
-    return 0
+    echo "$server$others"
 }
-appears() { # file: waits for it to appear, polling without pause
-    local deadline=$((SECONDS + 60))
-    until [ -e "$1" ]; do ((SECONDS < deadline)) || return 1; done
+# Kills the processes given once a file appears ("+NAME") or once a file there
+# now changes its length or goes ("-NAME"), and a delay later; polls without
+# pause. Prints "ready" once watching; fails if the moment never came.
+crash_at() { # change, delay, pids...
+    python3 -u - "$tutorials/${1:1}" "${1:0:1}" "${@:2}" <<'PY'
+import os, signal, sys, time
+path, change, delay, pids = sys.argv[1], sys.argv[2], float(sys.argv[3]), sys.argv[4:]
+def length():
+    try:
+        return os.stat(path).st_size
+    except FileNotFoundError:
+        return None
+first = length()
+print("ready")
+reached, deadline = False, time.monotonic() + 60
+while not reached and time.monotonic() < deadline:
+    now = length()
+    reached = (change == "+" and now is not None) or (change == "-" and now != first)
+time.sleep(delay)
+for pid in pids:
+    os.kill(int(pid), signal.SIGKILL)
+sys.exit(0 if reached else 1)
+PY
 }
 crash_points=(
-    "during the copy|ZV_Brasol.avi.copying|0.2"
-    "as the new name appears|ZV_Brasol.avi|0"
-    "20 ms after the new name appears|ZV_Brasol.avi|0.02"
-    "40 ms after the new name appears|ZV_Brasol.avi|0.04"
-    "60 ms after the new name appears|ZV_Brasol.avi|0.06"
-    "while the old copy is freed|V3_Brasol.avi.deleting|0"
+    "during the copy|+ZV_Brasol.avi.copying|0.2"
+    "as the new name appears|+ZV_Brasol.avi|0"
+    "as the old copy starts to go|-V3_Brasol.avi|0"
+    "2 ms after the old copy starts to go|-V3_Brasol.avi|0.002"
+    "10 ms after the old copy starts to go|-V3_Brasol.avi|0.01"
+    "while the old copy is freed|+V3_Brasol.avi.deleting|0"
 )
 crashes=0
 for entry in "${crash_points[@]}"; do
     IFS='|' read -r name trigger delay <<<"$entry"
     restore
     seed V4_Zent.avi
-    truncate -s 1G "$tutorials/V3_Brasol.avi"
-    head -c 65536 /dev/urandom | dd of="$tutorials/V3_Brasol.avi" bs=64k seek=16383 conv=notrunc status=none
+    # Written, not sparse: freeing the cached pages of real data takes time.
+    { head -c 256M /dev/zero && head -c 65536 /dev/urandom; } >"$tutorials/V3_Brasol.avi"
     remember "$tutorials"
     wine_run "$exe" &
     app=$!
     drive wait-window 30000 >/dev/null
+    coproc CRASH { crash_at "$trigger" "$delay" $(prefix_pids); }
+    read -r _ <&"${CRASH[0]}"
+    crasher=$CRASH_PID
     drive begin
-    reached=1
-    appears "$tutorials/$trigger" && sleep "$delay" || reached=0
-    kill_prefix
+    wait "$crasher" || echo "  (the moment never came: $trigger)"
     wait "$app"
     "$here/../../cmake/wine-session.sh" up "$state" >/dev/null
     crashes=$((crashes + 1))
-    ((reached)) || echo "  (the moment was not reached: $trigger never appeared)"
     run_case "a crash $name, then a run" "We're Done!" "$tutorials"
 done
 echo "$crashes crashes"
