@@ -17,8 +17,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/system_api.h"
 #include "platform/unique_win32.h"
 #include "platform/win32_desktop.h"
+#include "platform/win32_dpi.h"
 
 namespace {
 
@@ -153,7 +155,10 @@ class MainWindowTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         // As the tool's manifest declares, so that the window sees the real resolution.
-        ::SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+        if (const auto setAwareness =
+                platform::FindSystemFunction(platform::kSetProcessDpiAwarenessContext)) {
+            setAwareness(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+        }
         ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     }
 
@@ -298,7 +303,7 @@ TEST_F(MainWindowTest, ControlsHaveTheirClassStyleAndText) {
 
 TEST_F(MainWindowTest, LaidOutAtTheSystemDpi) {
     const int dpi = ExpectedSystemDpi();
-    ASSERT_EQ(static_cast<int>(::GetDpiForSystem()), dpi);
+    ASSERT_EQ(static_cast<int>(platform::SystemDpi()), dpi);
     EXPECT_EQ(static_cast<int>(window_.Dpi()), dpi);
     ExpectLaidOutAt(LayoutAt(dpi));
 }

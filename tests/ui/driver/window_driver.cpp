@@ -6,12 +6,16 @@
 
 #include <psapi.h>
 
+#include "platform/system_api.h"
 #include "platform/unique_win32.h"
 
 namespace driver {
 
 void BecomeDpiAware() {
-    ::SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    if (const auto setAwareness =
+            platform::FindSystemFunction(platform::kSetProcessDpiAwarenessContext)) {
+        setAwareness(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    }
 }
 
 HWND FindMainWindow(DWORD processId) {
