@@ -1,9 +1,10 @@
 #pragma once
 
 // The resolution queries of Windows 10 version 1607, on every system from
-// Windows 7 on. Before them a window has the system resolution, and the system
-// draws frames and icons at that resolution whatever the monitor's; only fonts,
-// which the program's own controls draw, follow the resolution asked for.
+// Windows 7 on. Without them a window starts at the system resolution (Windows
+// 8.1 then reports a monitor's own through WM_DPICHANGED), and the system draws
+// frames and icons at the system resolution; only fonts, which the program's
+// own controls draw, follow the resolution asked for.
 
 #include <windows.h>
 

@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/system_api.h"
 #include "platform/win32_dpi.h"
+#include "window_driver.h"
 
 namespace {
 
@@ -18,10 +18,7 @@ class DpiFallbacksTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         // As the tool's manifest declares, so that the queries see the real resolution.
-        if (const auto setAwareness =
-                platform::FindSystemFunction(platform::kSetProcessDpiAwarenessContext)) {
-            setAwareness(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
-        }
+        driver::BecomeDpiAware();
     }
 
     const platform::DpiFunctions& newer_ = platform::SystemDpiFunctions();

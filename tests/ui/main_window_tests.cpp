@@ -17,10 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/system_api.h"
 #include "platform/unique_win32.h"
 #include "platform/win32_desktop.h"
 #include "platform/win32_dpi.h"
+#include "window_driver.h"
 
 namespace {
 
@@ -155,10 +155,7 @@ class MainWindowTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         // As the tool's manifest declares, so that the window sees the real resolution.
-        if (const auto setAwareness =
-                platform::FindSystemFunction(platform::kSetProcessDpiAwarenessContext)) {
-            setAwareness(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
-        }
+        driver::BecomeDpiAware();
         ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     }
 
