@@ -15,7 +15,7 @@ dist=$(mkdir -p "${1:-dist}" && cd "${1:-dist}" && pwd)
 bash scripts/setup.sh
 for arch in x64 x86; do
     cmake --preset "release-$arch" >/dev/null
-    cmake --build --preset "release-$arch" >/dev/null
+    cmake --build --preset "release-$arch"
 done
 
 version=$(sed -nE 's/^project\([^)]*VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
@@ -30,8 +30,12 @@ if [ -n "${SIGNING_CERTIFICATE:-}" ]; then
     : "${SIGNING_PASSWORD:?SIGNING_PASSWORD must go with SIGNING_CERTIFICATE}"
     # The verification trusts the system's roots and the certificate's own chain.
     printf '%s' "$SIGNING_PASSWORD" >"$stage/password"
-    openssl pkcs12 -in "$SIGNING_CERTIFICATE" -passin "file:$stage/password" -nokeys \
-        -out "$stage/chain.pem"
+    # Files exported by older tools use ciphers that OpenSSL 3 keeps apart.
+    for legacy in "" -legacy; do
+        openssl pkcs12 $legacy -in "$SIGNING_CERTIFICATE" -passin "file:$stage/password" -nokeys \
+            -out "$stage/chain.pem" 2>"$stage/openssl.log" && break
+    done
+    [ -s "$stage/chain.pem" ] || { cat "$stage/openssl.log" >&2; exit 1; }
     cat /etc/ssl/certs/ca-certificates.crt >>"$stage/chain.pem" 2>/dev/null || true
     for arch in x64 x86; do
         exe="$stage/$arch/ZV_CheckFiles.exe"
@@ -42,7 +46,7 @@ if [ -n "${SIGNING_CERTIFICATE:-}" ]; then
             { cat "$stage/verify.log" >&2; echo "release: the $arch signature does not verify" >&2; exit 1; }
         echo "release: signed and verified $arch/ZV_CheckFiles.exe"
     done
-    rm -f "$stage/password" "$stage/chain.pem" "$stage/verify.log"
+    rm -f "$stage/password" "$stage/chain.pem" "$stage/verify.log" "$stage/openssl.log"
 fi
 
 # The archive depends on the files alone: fixed times, sorted names, no extra fields.
