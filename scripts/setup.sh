@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Installs every Debian package that the build, the tests, the run and the
-# benchmark need. Safe to run again: it does nothing when all are present.
+# Installs every Debian package that the build, the tests, the run, the
+# benchmark and the release need. Safe to run again: it does nothing when all
+# are present. Never wine32: it cannot run on these machines (their kernel has
+# no 32-bit support), and once installed it breaks the 64-bit prefix.
 set -euo pipefail
 
 packages=(
   cmake ninja-build g++ googletest
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+  g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+  osslsigncode openssl ca-certificates zip
   wine64 fonts-wine
   xvfb xdotool x11-apps x11-utils imagemagick
   libxfixes-dev libxcursor-dev adwaita-icon-theme

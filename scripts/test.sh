@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the host unit tests under sanitizers,
-# then the Windows tests under Wine and Xvfb. Exits non-zero on any failure.
+# the Windows tests under Wine and Xvfb (x64), the checks of the x86 executable
+# file, and the release command with a throwaway signing certificate. Exits
+# non-zero on any failure.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,9 +18,13 @@ build() {
 status=0
 build host || status=1
 build windows || status=1
+build windows-x86 || status=1
 ctest --preset host || status=1
 ctest --preset windows || status=1
+ctest --preset windows-x86 || status=1
 # A quick pass of the benchmark, so that its script cannot rot.
 OUT=build/bench-smoke bash bench/bench.sh --smoke >build/bench-smoke.log 2>&1 ||
     { status=1; echo "benchmark smoke run failed:"; tail -20 build/bench-smoke.log; }
+# The release, built in another folder, must match the builds above byte for byte.
+bash tests/release/release_test.sh || status=1
 exit "$status"

@@ -59,6 +59,13 @@ struct FindHandleTraits {
     static void Close(pointer value) noexcept { ::FindClose(value); }
 };
 
+// The screen's device context, from GetDC(nullptr).
+struct ScreenDcTraits {
+    using pointer = HDC;
+    static pointer Invalid() noexcept { return nullptr; }
+    static void Close(pointer value) noexcept { ::ReleaseDC(nullptr, value); }
+};
+
 template <class T>
 struct GdiObjectTraits {
     using pointer = T;
@@ -73,6 +80,7 @@ using UniqueFont = UniqueAny<GdiObjectTraits<HFONT>>;
 using UniqueBrush = UniqueAny<GdiObjectTraits<HBRUSH>>;
 using UniqueBitmap = UniqueAny<GdiObjectTraits<HBITMAP>>;
 using UniqueIcon = UniqueAny<HandleTraits<HICON, ::DestroyIcon>>;
+using UniqueScreenDc = UniqueAny<ScreenDcTraits>;
 
 // Undoes an action at the end of a scope unless dismissed.
 template <class Action>

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <string>
+
+#include "platform/system_api.h"
 #include "platform/unique_win32.h"
 #include "platform/win32_desktop.h"
 #include "platform/win32_file_system.h"
@@ -13,6 +16,17 @@ namespace {
 // One copy per machine: copies in two sessions would race on the same folder.
 constexpr wchar_t kSingleInstanceMutex[] = L"Global\\UpdateTutorialPath.ZV_CheckFiles";
 
+// A file in the system folder, by its full path; empty if the folder is unknown.
+std::wstring SystemFolderPath(const wchar_t* name) {
+    std::wstring path(MAX_PATH, L'\0');
+    const UINT length = ::GetSystemDirectoryW(path.data(), MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return {};
+    }
+    path.resize(length);
+    return path + L'\\' + name;
+}
+
 void BringRunningCopyToFront() {
     if (const HWND running = ::FindWindowW(ui::kFrmUpdate.className.data(),
                                            ui::kFrmUpdate.title.data())) {
@@ -23,32 +37,43 @@ void BringRunningCopyToFront() {
     }
 }
 
+// The tool is often started elevated from a downloads folder: DLLs loaded from
+// now on come from the system folder only, never from beside the executable.
+void RestrictDllSearch() {
+    const auto setDefaultDllDirectories =
+        platform::FindSystemFunction(platform::kSetDefaultDllDirectories);
+    if (setDefaultDllDirectories == nullptr ||
+        !setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+        // Windows 7 without update KB2533623 searches the executable's folder
+        // first whatever the program does; the current folder, at least, goes.
+        ::SetDllDirectoryW(L"");
+    }
+    // Under Wine, comctl32 loads msimg32 by a path that the restriction above
+    // does not cover; loaded now from the system folder, it is found there.
+    const std::wstring msimg32 = SystemFolderPath(L"msimg32.dll");
+    if (!msimg32.empty()) {
+        // Its own imports are looked for in the system folder too.
+        ::LoadLibraryExW(msimg32.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    }
+}
+
 // Junctions and other links made by standard users are not followed, where
 // the system supports the policy (Windows 11 and later); elsewhere, and under
 // Wine, nothing changes.
 void EnforceRedirectionTrust() {
-    constexpr int kProcessRedirectionTrustPolicy = 16;
-    constexpr DWORD kEnforceRedirectionTrust = 1;
-    using SetPolicy = BOOL(WINAPI*)(int policy, void* buffer, SIZE_T length);
-    const FARPROC found =
-        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetProcessMitigationPolicy");
-    if (found == nullptr) {
+    const auto setPolicy = platform::FindSystemFunction(platform::kSetProcessMitigationPolicy);
+    if (setPolicy == nullptr) {
         return;
     }
-    DWORD flags = kEnforceRedirectionTrust;
-    reinterpret_cast<SetPolicy>(reinterpret_cast<void*>(found))(kProcessRedirectionTrustPolicy,
-                                                                &flags, sizeof flags);
+    PROCESS_MITIGATION_REDIRECTION_TRUST_POLICY policy{};
+    policy.EnforceRedirectionTrust = 1;
+    setPolicy(ProcessRedirectionTrustPolicy, &policy, sizeof policy);
 }
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
-    // The tool is often started elevated from a downloads folder: DLLs loaded
-    // from now on come from the system folder only, never from beside the exe.
-    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-    // Under Wine, comctl32 loads msimg32 by a path that the restriction above
-    // does not cover; loaded now from the system folder, it is found there.
-    ::LoadLibraryExW(L"msimg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    RestrictDllSearch();
     EnforceRedirectionTrust();
 
     const platform::UniqueHandle instanceMutex(

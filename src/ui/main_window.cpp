@@ -6,6 +6,7 @@
 #include <new>
 
 #include "migration/tutorial_migration.h"
+#include "platform/win32_dpi.h"
 #include "ui/resource.h"
 
 namespace ui {
@@ -39,8 +40,8 @@ platform::UniqueFont MakeFont(const FontSpec& entry, int hundredthsOfPoint, UINT
     if (entry.face.empty()) {
         NONCLIENTMETRICSW metrics{};
         metrics.cbSize = sizeof(metrics);
-        if (::SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0,
-                                         dpi)) {
+        if (platform::SystemParametersInfoAtDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics,
+                                                0, dpi)) {
             return platform::UniqueFont(::CreateFontIndirectW(&metrics.lfMessageFont));
         }
         return {};
@@ -62,7 +63,7 @@ platform::UniqueFont MakeFont(const FontSpec& entry, int hundredthsOfPoint, UINT
 SIZE WindowSizeForDpi(UINT dpi) {
     RECT frame{0, 0, TwipsToPixels(kFrmUpdate.clientWidthTwips, static_cast<int>(dpi)),
                TwipsToPixels(kFrmUpdate.clientHeightTwips, static_cast<int>(dpi))};
-    ::AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, kWindowExStyle, dpi);
+    platform::AdjustWindowRectAtDpi(&frame, kWindowStyle, FALSE, kWindowExStyle, dpi);
     return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
@@ -116,7 +117,7 @@ MainWindow::~MainWindow() {
 bool MainWindow::Create(HINSTANCE instance) {
     instance_ = instance;
 
-    const SIZE size = WindowSizeForDpi(::GetDpiForSystem());
+    const SIZE size = WindowSizeForDpi(platform::SystemDpi());
     const HWND created = ::CreateWindowExW(
         kWindowExStyle, kFrmUpdate.className.data(), kFrmUpdate.title.data(), kWindowStyle,
         CW_USEDEFAULT, 0, size.cx, size.cy, nullptr, nullptr, instance, this);
@@ -126,7 +127,7 @@ bool MainWindow::Create(HINSTANCE instance) {
     desktop_.SetMainWindow(window_);
     TrimSystemMenu(window_);
 
-    dpi_ = ::GetDpiForWindow(window_);
+    dpi_ = platform::WindowDpi(window_);
     FitClientArea(window_, dpi_, nullptr);
     SetIcons();
     CreateControls();
@@ -241,8 +242,8 @@ void MainWindow::SetIcons() {
     const auto load = [this](int metricX, int metricY) {
         return platform::UniqueIcon(static_cast<HICON>(
             ::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
-                         ::GetSystemMetricsForDpi(metricX, dpi_),
-                         ::GetSystemMetricsForDpi(metricY, dpi_), LR_DEFAULTCOLOR)));
+                         platform::SystemMetricAtDpi(metricX, dpi_),
+                         platform::SystemMetricAtDpi(metricY, dpi_), LR_DEFAULTCOLOR)));
     };
     platform::UniqueIcon big = load(SM_CXICON, SM_CYICON);
     platform::UniqueIcon small = load(SM_CXSMICON, SM_CYSMICON);

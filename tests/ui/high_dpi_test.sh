@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The window at 120 DPI: the prefix's resolution is raised for the programs
 # started meanwhile (Wine reads LogPixels when a process starts), the in-process
-# layout and font checks run again, and the real tool is measured from outside.
+# layout, font and fallback checks run again, and the real tool is measured
+# from outside.
 # Runs alone: every Wine program started meanwhile would see 120 DPI.
 #   high_dpi_test.sh STATE UI_WINDOW_TESTS EXE DRIVER
 set -uo pipefail
@@ -22,10 +23,10 @@ restore() {
 trap restore EXIT
 wine_run reg add "$key" /v LogPixels /t REG_DWORD /d 120 /f >/dev/null || exit 1
 
-in_process=$(ZV_EXPECTED_DPI=120 wine_run "$tests" --gtest_filter='MainWindowTest.LaidOutAtTheSystemDpi:MainWindowTest.LabelFontsAfterLoading:MainWindowTest.ControlsHaveTheirClassStyleAndText')
+in_process=$(ZV_EXPECTED_DPI=120 wine_run "$tests" --gtest_filter='MainWindowTest.LaidOutAtTheSystemDpi:MainWindowTest.LabelFontsAfterLoading:MainWindowTest.ControlsHaveTheirClassStyleAndText:DpiFallbacksTest.*')
 status=$?
 grep -E '^\[ +(OK|FAILED) +\]|Failure|Which is|Expected' <<<"${in_process//$'\r'/}"
-check "the in-process checks pass at 120 DPI" eval '((status == 0)) && grep -q "3 tests" <<<"$in_process"'
+check "the in-process checks pass at 120 DPI" eval '((status == 0)) && grep -q "6 tests" <<<"$in_process"'
 
 # Screen rectangles of the real tool, relative to its client area: "left top width height".
 relative() {

@@ -19,6 +19,8 @@
 
 #include "platform/unique_win32.h"
 #include "platform/win32_desktop.h"
+#include "platform/win32_dpi.h"
+#include "window_driver.h"
 
 namespace {
 
@@ -154,7 +156,7 @@ class MainWindowTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         // As the tool's manifest declares, so that the window sees the real resolution.
-        ::SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+        driver::BecomeDpiAware();
         ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     }
 
@@ -299,7 +301,7 @@ TEST_F(MainWindowTest, ControlsHaveTheirClassStyleAndText) {
 
 TEST_F(MainWindowTest, LaidOutAtTheSystemDpi) {
     const int dpi = ExpectedSystemDpi();
-    ASSERT_EQ(static_cast<int>(::GetDpiForSystem()), dpi);
+    ASSERT_EQ(static_cast<int>(platform::SystemDpi()), dpi);
     EXPECT_EQ(static_cast<int>(window_.Dpi()), dpi);
     ExpectLaidOutAt(LayoutAt(dpi));
 }

@@ -6,12 +6,16 @@
 
 #include <psapi.h>
 
+#include "platform/system_api.h"
 #include "platform/unique_win32.h"
 
 namespace driver {
 
 void BecomeDpiAware() {
-    ::SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    if (const auto setAwareness =
+            platform::FindSystemFunction(platform::kSetProcessDpiAwarenessContext)) {
+        setAwareness(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    }
 }
 
 HWND FindMainWindow(DWORD processId) {
@@ -123,25 +127,30 @@ std::optional<DWORD> CloseAndWait(HWND mainWindow, DWORD timeoutMs) {
     return exitCode;
 }
 
+namespace {
+
+struct TitleSearch {
+    const std::wstring* title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchTitle(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<TitleSearch*>(parameter);
+    wchar_t text[256] = {};
+    ::GetWindowTextW(window, text, 256);
+    if (*search->title == text && ::IsWindowVisible(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
 HWND FindThreadWindow(HWND mainWindow, const std::wstring& title) {
-    struct Search {
-        const std::wstring* title;
-        HWND found;
-    } search{&title, nullptr};
+    TitleSearch search{&title, nullptr};
     const DWORD thread = ::GetWindowThreadProcessId(mainWindow, nullptr);
-    ::EnumThreadWindows(
-        thread,
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto* wanted = reinterpret_cast<Search*>(parameter);
-            wchar_t text[256] = {};
-            ::GetWindowTextW(window, text, 256);
-            if (*wanted->title == text && ::IsWindowVisible(window)) {
-                wanted->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ::EnumThreadWindows(thread, MatchTitle, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

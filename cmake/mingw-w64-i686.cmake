@@ -1,0 +1,4 @@
+# Cross build for 32-bit Windows (x86), which runs on 32- and 64-bit Windows.
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(MINGW_TRIPLET i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

@@ -1,0 +1,55 @@
+#pragma once
+
+// System functions newer than Windows 7 SP1, the oldest system the tool runs
+// on. Imported, any one of them would stop the loader from starting the program
+// there, so they are looked up at run time and every caller has a fallback.
+// This list is the only place that names them: the build reads it and fails if
+// an executable imports one of them directly (cmake/check-imports.sh).
+
+#include <windows.h>
+
+namespace platform {
+
+// A function of a system DLL that every process of the tool has loaded already,
+// with the pointer type it is called through.
+template <class Pointer>
+struct SystemFunction {
+    const wchar_t* module;
+    const char* name;
+};
+
+// Windows 8, and Windows 7 with update KB2533623.
+inline constexpr SystemFunction<BOOL(WINAPI*)(DWORD)> kSetDefaultDllDirectories{
+    L"kernel32.dll", "SetDefaultDllDirectories"};
+// Windows 8.
+inline constexpr SystemFunction<BOOL(WINAPI*)(PROCESS_MITIGATION_POLICY, PVOID, SIZE_T)>
+    kSetProcessMitigationPolicy{L"kernel32.dll", "SetProcessMitigationPolicy"};
+// Windows 10 version 1607.
+inline constexpr SystemFunction<UINT(WINAPI*)(HWND)> kGetDpiForWindow{L"user32.dll",
+                                                                      "GetDpiForWindow"};
+inline constexpr SystemFunction<UINT(WINAPI*)()> kGetDpiForSystem{L"user32.dll", "GetDpiForSystem"};
+inline constexpr SystemFunction<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>
+    kAdjustWindowRectExForDpi{L"user32.dll", "AdjustWindowRectExForDpi"};
+inline constexpr SystemFunction<BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT)>
+    kSystemParametersInfoForDpi{L"user32.dll", "SystemParametersInfoForDpi"};
+inline constexpr SystemFunction<int(WINAPI*)(int, UINT)> kGetSystemMetricsForDpi{
+    L"user32.dll", "GetSystemMetricsForDpi"};
+// Windows 10 version 1703; the test programs use it.
+inline constexpr SystemFunction<BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT)>
+    kSetProcessDpiAwarenessContext{L"user32.dll", "SetProcessDpiAwarenessContext"};
+
+// The function, or null where the system lacks it. Looks only at modules that
+// are loaded already, so that no DLL is ever loaded by name from here.
+template <class Pointer>
+Pointer FindSystemFunction(const SystemFunction<Pointer>& function) noexcept {
+    const HMODULE module = ::GetModuleHandleW(function.module);
+    if (module == nullptr) {
+        return nullptr;
+    }
+    // Through void (*)(), which converts to any function pointer type without a
+    // warning about the mismatch.
+    return reinterpret_cast<Pointer>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(module, function.name)));
+}
+
+}  // namespace platform
