@@ -1,5 +1,6 @@
 #include "platform/win32_errors.h"
 
+#include <algorithm>
 #include <array>
 #include <memory>
 
@@ -77,6 +78,17 @@ RuntimeError RuntimeErrorFromWin32(DWORD code) {
         }
     }
     return {static_cast<std::int32_t>(HRESULT_FROM_WIN32(code)), SystemMessage(code)};
+}
+
+std::vector<RuntimeError> ClassicRuntimeErrors() {
+    std::vector<RuntimeError> errors;
+    for (const ClassicError& known : kClassicErrors) {
+        const RuntimeError error{known.number, known.description};
+        if (std::find(errors.begin(), errors.end(), error) == errors.end()) {
+            errors.push_back(error);
+        }
+    }
+    return errors;
 }
 
 }  // namespace platform

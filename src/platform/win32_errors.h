@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "platform/runtime_error.h"
 
 namespace platform {
@@ -13,6 +15,10 @@ RuntimeError RuntimeErrorFromWin32(DWORD code);
 
 // The runtime error of a classic number, with its classic description.
 RuntimeError ClassicRuntimeError(std::int32_t number);
+
+// Every runtime error of the classic numbering that the translation gives, with
+// the tool's own description, each once.
+std::vector<RuntimeError> ClassicRuntimeErrors();
 
 inline RuntimeError LastRuntimeError() { return RuntimeErrorFromWin32(::GetLastError()); }
 
