@@ -137,7 +137,7 @@ bool MainWindow::Create(HINSTANCE instance) {
 void MainWindow::Show(int showCommand) {
     ::ShowWindow(window_, showCommand);
     ::UpdateWindow(window_);
-    ::SetFocus(Control(ControlId::cmdBegin));
+    FocusButton(Control(ControlId::cmdBegin));
     // Decoding starts COM and the imaging component, which takes longer than
     // the rest of the start-up: the window is shown and ready first.
     ::PostMessageW(window_, kLoadPictureMessage, 0, 0);
@@ -158,29 +158,19 @@ HWND MainWindow::Control(ControlId id) const noexcept {
 MainWindow::ControlState& MainWindow::State(ControlId id) { return controls_[IndexOf(id)]; }
 
 void MainWindow::CreateControls() {
-    // Windows are created in tab order, which is also the order in which the
-    // dialog manager moves the focus.
-    std::array<const ControlSpec*, kControls.size()> byTabIndex{};
-    std::transform(kControls.begin(), kControls.end(), byTabIndex.begin(),
-                   [](const ControlSpec& entry) { return &entry; });
-    std::stable_sort(byTabIndex.begin(), byTabIndex.end(),
-                     [](const ControlSpec* a, const ControlSpec* b) {
-                         return static_cast<unsigned>(a->tabIndex) <
-                                static_cast<unsigned>(b->tabIndex);
-                     });
-    for (const ControlSpec* entry : byTabIndex) {
-        ControlState& state = State(entry->id);
-        state.foreColour = entry->foreColour;
-        SetBackColour(entry->id, entry->backColour);
-        if (entry->kind == ControlKind::Picture) {
-            continue;  // drawn by the window itself, like a windowless image control
-        }
-        const bool isButton = entry->kind == ControlKind::PushButton;
-        const DWORD style = isButton ? kButtonStyle : kLabelStyle | (entry->border ? WS_BORDER : 0);
-        state.window = ::CreateWindowExW(0, isButton ? L"BUTTON" : L"STATIC", entry->text.data(),
-                                         style, 0, 0, 0, 0, window_,
-                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry->id)),
-                                         instance_, nullptr);
+    for (const ControlSpec& entry : kControls) {
+        State(entry.id).foreColour = entry.foreColour;
+        SetBackColour(entry.id, entry.backColour);
+    }
+    // The picture is drawn by the window itself, like a windowless image
+    // control; the others are child windows, created in reading order.
+    for (const ControlId id : kReadingOrder) {
+        const ControlSpec& entry = Definition(id);
+        const bool isButton = entry.kind == ControlKind::PushButton;
+        const DWORD style = isButton ? kButtonStyle : kLabelStyle | (entry.border ? WS_BORDER : 0);
+        State(id).window = ::CreateWindowExW(
+            0, isButton ? L"BUTTON" : L"STATIC", entry.text.data(), style, 0, 0, 0, 0, window_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance_, nullptr);
     }
 }
 
@@ -309,6 +299,8 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         case WM_ACTIVATE:
             OnActivate(LOWORD(wParam) != WA_INACTIVE);
             return 0;
+        case DM_GETDEFID:
+            return OnGetDefaultId();
         case WM_DPICHANGED:
             OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
@@ -336,7 +328,7 @@ void MainWindow::OnCommand(int id, int notification) {
             OnExit();
             break;
         default:
-            break;  // Enter and Esc arrive as IDOK and IDCANCEL: neither does anything
+            break;  // Esc arrives as IDCANCEL, which does nothing
     }
 }
 
@@ -417,7 +409,29 @@ void MainWindow::OnActivate(bool active) {
     }
     const HWND focus = ::IsChild(window_, focusBeforeDeactivation_) ? focusBeforeDeactivation_
                                                                      : Control(ControlId::cmdBegin);
-    ::SetFocus(focus);
+    FocusButton(focus);
+}
+
+// As the dialog manager does when Tab moves the focus: the focused push button
+// is the default one, which Enter presses, and the other is not.
+void MainWindow::FocusButton(HWND button) {
+    ::SetFocus(button);
+    for (const ControlId id : {ControlId::cmdBegin, ControlId::cmdExit}) {
+        const HWND each = Control(id);
+        ::SendMessageW(each, BM_SETSTYLE, each == button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+    }
+}
+
+// Asked by the dialog manager when Enter is pressed: the focused push button
+// takes it, and while the focus is elsewhere there is no default button.
+LRESULT MainWindow::OnGetDefaultId() const {
+    const HWND focus = ::GetFocus();
+    for (const ControlId id : {ControlId::cmdBegin, ControlId::cmdExit}) {
+        if (focus != nullptr && focus == Control(id)) {
+            return MAKELRESULT(static_cast<WORD>(id), DC_HASDEFID);
+        }
+    }
+    return 0;
 }
 
 void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {

@@ -60,6 +60,7 @@ private:
     void ApplyFont(ControlId id);
     void SetBackColour(ControlId id, std::uint32_t colour);
     void SetWindowBackColour(std::uint32_t colour);
+    void FocusButton(HWND button);
     void SetIcons();
     ControlState& State(ControlId id);
 
@@ -71,6 +72,7 @@ private:
     LRESULT OnControlColour(HDC dc, HWND control);
     bool OnSetCursor();
     void OnActivate(bool active);
+    LRESULT OnGetDefaultId() const;
     void OnDpiChanged(UINT dpi, const RECT& suggested);
     void OnDestroy();
     void OnLoadPicture();

@@ -205,6 +205,17 @@ class MainWindowTest : public ::testing::Test {
         return text;
     }
 
+    // The push buttons that Enter would press, by their dialog codes.
+    std::vector<HWND> DefaultButtons() const {
+        std::vector<HWND> buttons;
+        for (const ControlId id : {ControlId::cmdBegin, ControlId::cmdExit}) {
+            if (::SendMessageW(Control(id), WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON) {
+                buttons.push_back(Control(id));
+            }
+        }
+        return buttons;
+    }
+
     // A key pressed on the focused control, through the tool's own event pass.
     void PressKey(WPARAM key) {
         const HWND focus = ::GetFocus();
@@ -280,9 +291,10 @@ TEST_F(MainWindowTest, ControlsHaveTheirClassStyleAndText) {
         const bool isButton = expected.className[0] == L'B';
         EXPECT_EQ((style & WS_TABSTOP) != 0, isButton);
         if (isButton) {
-            // A plain push button: neither the default (Enter) nor the cancel button.
-            EXPECT_EQ(style & BS_TYPEMASK, static_cast<DWORD>(BS_PUSHBUTTON));
-            EXPECT_EQ(::SendMessageW(control, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON, 0);
+            // Begin, which has the focus, is the default button; neither is a cancel button.
+            EXPECT_EQ(style & BS_TYPEMASK,
+                      static_cast<DWORD>(expected.id == ControlId::cmdBegin ? BS_DEFPUSHBUTTON
+                                                                            : BS_PUSHBUTTON));
             EXPECT_NE(::SendMessageW(control, WM_GETFONT, 0, 0), 0) << "the dialog font";
         } else {
             EXPECT_EQ(style & SS_TYPEMASK, static_cast<DWORD>(SS_CENTER));
@@ -358,24 +370,35 @@ TEST_F(MainWindowTest, WindowAndLabelsAreWhiteAfterLoading) {
 
 TEST_F(MainWindowTest, FocusStartsOnBeginAndTabMovesBetweenTheButtons) {
     EXPECT_EQ(::GetFocus(), Control(ControlId::cmdBegin));
+    EXPECT_EQ(DefaultButtons(), std::vector{Control(ControlId::cmdBegin)});
     for (const ControlId next : {ControlId::cmdExit, ControlId::cmdBegin}) {
         PressKey(VK_TAB);
         EXPECT_EQ(::GetFocus(), Control(next)) << NameOf(next);
+        EXPECT_EQ(DefaultButtons(), std::vector{Control(next)}) << NameOf(next);
     }
     EXPECT_EQ(files_.Runs(), 0);
+
+    // A screen reader, which follows the child windows, meets the instruction
+    // and the warning first.
+    const HWND first = ::GetWindow(Main(), GW_CHILD);
+    EXPECT_EQ(first, Control(ControlId::Label1));
+    EXPECT_EQ(::GetWindow(first, GW_HWNDNEXT), Control(ControlId::Label2));
 }
 
-TEST_F(MainWindowTest, EscAndEnterPressNothingOnEitherButton) {
-    for (const ControlId focus : {ControlId::cmdBegin, ControlId::cmdExit}) {
-        ::SetFocus(Control(focus));
-        for (const WPARAM key : {VK_ESCAPE, VK_RETURN}) {
-            SCOPED_TRACE(NameOf(focus) + " " + std::to_string(key));
-            PressKey(key);
-            ASSERT_TRUE(::IsWindow(Main()));
-            EXPECT_EQ(window_.Read(), L"...standing by");
-            EXPECT_EQ(files_.Runs(), 0);
-        }
-    }
+TEST_F(MainWindowTest, EnterPressesTheFocusedButtonAndEscNothing) {
+    // From the start, as after Tab.
+    PressKey(VK_ESCAPE);
+    EXPECT_EQ(files_.Runs(), 0);
+    PressKey(VK_RETURN);
+    EXPECT_EQ(files_.Runs(), 1);
+    EXPECT_EQ(window_.Read(), L"We're Done!");
+
+    PressKey(VK_TAB);
+    PressKey(VK_ESCAPE);
+    ASSERT_TRUE(::IsWindow(Main()));
+    PressKey(VK_RETURN);
+    EXPECT_FALSE(::IsWindow(Main())) << "Enter on Exit";
+    EXPECT_EQ(files_.Runs(), 1);
 }
 
 TEST_F(MainWindowTest, SpaceOnBeginStartsARun) {
