@@ -124,6 +124,10 @@ static_assert(PushButtonsInTabOrder(kReadingOrder));
 
 // What the load steps change.
 inline constexpr int kNotifyLoadedHundredthsOfPoint = 1400;
+// A status text too long for its box at the loaded size is drawn smaller, a
+// point at a time, but never below this size.
+inline constexpr int kNotifyLegibleHundredthsOfPoint = 800;
+inline constexpr int kNotifyStepHundredthsOfPoint = 100;
 inline constexpr std::wstring_view kStandingBy = L"...standing by";
 
 // Twips to pixels at a resolution. Edges are converted rather than sizes, so

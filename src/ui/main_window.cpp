@@ -1,5 +1,7 @@
 #include "ui/main_window.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cwchar>
 #include <iterator>
@@ -18,6 +20,9 @@ constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTO
 // Centred lines broken at word boundaries (and inside words too long for a
 // line); text beyond the box is clipped, and "&" is shown as it is.
 constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | SS_CENTER | SS_EDITCONTROL | SS_NOPREFIX;
+// How such a label lays out its text.
+constexpr UINT kLabelTextFormat =
+    DT_CENTER | DT_EXPANDTABS | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX;
 
 using UniqueDc = platform::UniqueAny<platform::HandleTraits<HDC, ::DeleteDC>>;
 
@@ -26,6 +31,33 @@ COLORREF ToColorRef(std::uint32_t oleColour) {
         return ::GetSysColor(static_cast<int>(oleColour & 0xFFu));
     }
     return static_cast<COLORREF>(oleColour);
+}
+
+// The tooltip class is comctl32's, which the buttons have loaded already: it
+// is taken from there rather than imported, so that the loader never looks
+// for comctl32 beside the executable.
+void RegisterTooltipClass() {
+    using InitCommonControlsExFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    const HMODULE controls = ::GetModuleHandleW(L"comctl32.dll");
+    const auto initialise =
+        controls == nullptr
+            ? nullptr
+            : reinterpret_cast<InitCommonControlsExFunction>(
+                  reinterpret_cast<void*>(::GetProcAddress(controls, "InitCommonControlsEx")));
+    if (initialise != nullptr) {
+        const INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_BAR_CLASSES};
+        initialise(&classes);
+    }
+}
+
+bool TextFits(HDC dc, HFONT font, const std::wstring& text, const RECT& box) {
+    const HGDIOBJ previous = ::SelectObject(dc, font);
+    RECT needed = {0, 0, box.right - box.left, 0};
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed,
+                kLabelTextFormat | DT_CALCRECT);
+    ::SelectObject(dc, previous);
+    return needed.right - needed.left <= box.right - box.left &&
+           needed.bottom - needed.top <= box.bottom - box.top;
 }
 
 std::size_t IndexOf(ControlId id) {
@@ -138,16 +170,55 @@ void MainWindow::Show(int showCommand) {
     ::ShowWindow(window_, showCommand);
     ::UpdateWindow(window_);
     FocusButton(Control(ControlId::cmdBegin));
-    // Decoding starts COM and the imaging component, which takes longer than
-    // the rest of the start-up: the window is shown and ready first.
-    ::PostMessageW(window_, kLoadPictureMessage, 0, 0);
+    // The picture and the status line's tooltip load COM, the imaging
+    // component and more of the common controls, which take longer than the
+    // rest of the start-up: the window is shown and ready first.
+    ::PostMessageW(window_, kShownMessage, 0, 0);
 }
 
-void MainWindow::OnLoadPicture() {
+void MainWindow::OnShown() {
     picture_ = LoadPictureResource(instance_, IDR_PICTURE);
     const PixelRect box = ToPixels(Definition(ControlId::Image1).bounds, static_cast<int>(dpi_));
     const RECT area = {box.left, box.top, box.left + box.width, box.top + box.height};
     ::InvalidateRect(window_, &area, FALSE);
+
+    CreateStatusTip();
+}
+
+// The whole status text shows as the status line's tooltip, also when the
+// line must be drawn small or cannot hold all of it.
+void MainWindow::CreateStatusTip() {
+    RegisterTooltipClass();
+    statusTip_ =
+        ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                          WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance_, nullptr);
+    if (statusTip_ == nullptr) {
+        return;
+    }
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(Control(ControlId::lblNotify));
+    tool.lpszText = statusText_.data();
+    ::SendMessageW(statusTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    UpdateStatusTip();
+}
+
+void MainWindow::UpdateStatusTip() {
+    if (statusTip_ == nullptr) {
+        return;
+    }
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(Control(ControlId::lblNotify));
+    tool.lpszText = statusText_.data();
+    ::SendMessageW(statusTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    // Long texts wrap at the width of the status line.
+    const PixelRect box = ToPixels(Definition(ControlId::lblNotify).bounds, static_cast<int>(dpi_));
+    ::SendMessageW(statusTip_, TTM_SETMAXTIPWIDTH, 0, box.width);
 }
 
 HWND MainWindow::Control(ControlId id) const noexcept {
@@ -167,7 +238,10 @@ void MainWindow::CreateControls() {
     for (const ControlId id : kReadingOrder) {
         const ControlSpec& entry = Definition(id);
         const bool isButton = entry.kind == ControlKind::PushButton;
-        const DWORD style = isButton ? kButtonStyle : kLabelStyle | (entry.border ? WS_BORDER : 0);
+        DWORD style = isButton ? kButtonStyle : kLabelStyle | (entry.border ? WS_BORDER : 0);
+        if (id == ControlId::lblNotify) {
+            style |= SS_NOTIFY;  // takes the mouse, for its tooltip
+        }
         State(id).window = ::CreateWindowExW(
             0, isButton ? L"BUTTON" : L"STATIC", entry.text.data(), style, 0, 0, 0, 0, window_,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance_, nullptr);
@@ -204,11 +278,44 @@ void MainWindow::ApplyFont(ControlId id) {
         return;
     }
     const FontSpec& entry = Definition(id).font;
-    const int size = id == ControlId::lblNotify ? notifyHundredthsOfPoint_ : entry.hundredthsOfPoint;
+    const int size = id == ControlId::lblNotify ? FittingStatusSize() : entry.hundredthsOfPoint;
+    if (state.font && state.hundredthsOfPoint == size && state.fontDpi == dpi_) {
+        return;
+    }
     platform::UniqueFont font = MakeFont(entry, size, dpi_);
     ::SendMessageW(state.window, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     // The control no longer uses the old font once it has the new one.
     state.font = std::move(font);
+    state.hundredthsOfPoint = size;
+    state.fontDpi = dpi_;
+}
+
+// The status line's size: its own if the whole text fits in the box, else the
+// largest smaller one at which it does, a step at a time down to a size that
+// is still legible. The box never grows.
+int MainWindow::FittingStatusSize() const {
+    const ControlState& label = controls_[IndexOf(ControlId::lblNotify)];
+    const FontSpec& entry = Definition(ControlId::lblNotify).font;
+    RECT box;
+    const UniqueDc dc(::CreateCompatibleDC(nullptr));
+    if (label.window == nullptr || !::GetClientRect(label.window, &box) || !dc) {
+        return notifyHundredthsOfPoint_;
+    }
+    int size = notifyHundredthsOfPoint_;
+    while (size > kNotifyLegibleHundredthsOfPoint) {
+        // The label's own font, while it is of this size, saves making one.
+        platform::UniqueFont made;
+        HFONT font = label.font.get();
+        if (!font || label.hundredthsOfPoint != size || label.fontDpi != dpi_) {
+            made = MakeFont(entry, size, dpi_);
+            font = made.get();
+        }
+        if (font == nullptr || TextFits(dc.get(), font, statusText_, box)) {
+            break;
+        }
+        size = std::max(size - kNotifyStepHundredthsOfPoint, kNotifyLegibleHundredthsOfPoint);
+    }
+    return size;
 }
 
 void MainWindow::SetBackColour(ControlId id, std::uint32_t colour) {
@@ -244,9 +351,14 @@ void MainWindow::SetIcons() {
 void MainWindow::Write(const std::wstring& text) {
     statusText_ = text;
     // After the window has gone, a run that is winding down writes nowhere.
-    if (const HWND label = Control(ControlId::lblNotify)) {
-        ::SetWindowTextW(label, statusText_.c_str());
+    const HWND label = Control(ControlId::lblNotify);
+    if (label == nullptr) {
+        return;
     }
+    // The size first, so that the text is never drawn cut at the old one.
+    ApplyFont(ControlId::lblNotify);
+    ::SetWindowTextW(label, statusText_.c_str());
+    UpdateStatusTip();
 }
 
 std::wstring MainWindow::Read() const { return statusText_; }
@@ -304,8 +416,8 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         case WM_DPICHANGED:
             OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
-        case kLoadPictureMessage:
-            OnLoadPicture();
+        case kShownMessage:
+            OnShown();
             return 0;
         case WM_DESTROY:
             OnDestroy();
@@ -440,6 +552,7 @@ void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
     FitClientArea(window_, dpi_, &topLeft);
     SetIcons();
     LayOut();
+    UpdateStatusTip();
 }
 
 void MainWindow::OnDestroy() {
@@ -447,6 +560,7 @@ void MainWindow::OnDestroy() {
     for (ControlState& state : controls_) {
         state.window = nullptr;
     }
+    statusTip_ = nullptr;
     window_ = nullptr;
     ::PostQuitMessage(0);
 }

@@ -47,9 +47,11 @@ private:
         platform::UniqueBrush backBrush;
         std::uint32_t backColour = 0;
         std::uint32_t foreColour = 0;
+        int hundredthsOfPoint = 0;  // of the font, made for fontDpi
+        UINT fontDpi = 0;
     };
 
-    static constexpr UINT kLoadPictureMessage = WM_APP + 1;
+    static constexpr UINT kShownMessage = WM_APP + 1;
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -58,9 +60,12 @@ private:
     void RunLoadSteps();
     void LayOut();
     void ApplyFont(ControlId id);
+    int FittingStatusSize() const;
     void SetBackColour(ControlId id, std::uint32_t colour);
     void SetWindowBackColour(std::uint32_t colour);
     void FocusButton(HWND button);
+    void CreateStatusTip();
+    void UpdateStatusTip();
     void SetIcons();
     ControlState& State(ControlId id);
 
@@ -75,7 +80,7 @@ private:
     LRESULT OnGetDefaultId() const;
     void OnDpiChanged(UINT dpi, const RECT& suggested);
     void OnDestroy();
-    void OnLoadPicture();
+    void OnShown();
 
     platform::Win32Desktop& desktop_;
     platform::FileSystem& files_;
@@ -88,6 +93,7 @@ private:
     int notifyHundredthsOfPoint_ = Definition(ControlId::lblNotify).font.hundredthsOfPoint;
     std::wstring statusText_;
     Picture picture_;
+    HWND statusTip_ = nullptr;  // owned by the window, which destroys it
     platform::UniqueIcon bigIcon_;
     platform::UniqueIcon smallIcon_;
     HWND focusBeforeDeactivation_ = nullptr;
