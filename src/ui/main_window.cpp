@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cwchar>
 #include <iterator>
 
@@ -31,6 +32,33 @@ COLORREF ToColorRef(std::uint32_t oleColour) {
         return ::GetSysColor(static_cast<int>(oleColour & 0xFFu));
     }
     return static_cast<COLORREF>(oleColour);
+}
+
+// Relative luminance of an sRGB colour, as contrast ratios are defined.
+double Luminance(COLORREF colour) {
+    const auto linear = [](BYTE channel) {
+        const double value = channel / 255.0;
+        return value <= 0.04045 ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(GetRValue(colour)) + 0.7152 * linear(GetGValue(colour)) +
+           0.0722 * linear(GetBValue(colour));
+}
+
+// Whether text of a colour can be read on white: a contrast of 4.5:1 or more.
+bool ReadsOnWhite(COLORREF text) { return 1.05 / (Luminance(text) + 0.05) >= 4.5; }
+
+// The labels are white, like the picture's background, unless the user needs
+// the system's colours: in high contrast, or where the system's text colours
+// would not read on white.
+bool NeedsSystemColours() {
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof(contrast);
+    if (::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+        (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0) {
+        return true;
+    }
+    return !ReadsOnWhite(::GetSysColor(COLOR_WINDOWTEXT)) ||
+           !ReadsOnWhite(::GetSysColor(COLOR_BTNTEXT));
 }
 
 // The tooltip class is comctl32's, which the buttons have loaded already: it
@@ -249,13 +277,22 @@ void MainWindow::CreateControls() {
 }
 
 void MainWindow::RunLoadSteps() {
-    SetWindowBackColour(kWhite);
-    SetBackColour(ControlId::lblNotify, kWhite);
+    ApplyColourScheme();
     notifyHundredthsOfPoint_ = kNotifyLoadedHundredthsOfPoint;
     ApplyFont(ControlId::lblNotify);
     Write(std::wstring(kStandingBy));
-    SetBackColour(ControlId::Label1, kWhite);
-    SetBackColour(ControlId::Label2, kWhite);
+}
+
+// White backgrounds for the window and its labels, which blend with the
+// picture, unless the system's colours are needed for the text to be seen.
+void MainWindow::ApplyColourScheme() {
+    const bool system = NeedsSystemColours();
+    const std::uint32_t back = system ? kSystemWindow : kWhite;
+    SetWindowBackColour(back);
+    for (const ControlId id : {ControlId::lblNotify, ControlId::Label1, ControlId::Label2}) {
+        State(id).foreColour = system ? kSystemWindowText : Definition(id).foreColour;
+        SetBackColour(id, back);
+    }
 }
 
 void MainWindow::LayOut() {
@@ -416,6 +453,14 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         case WM_DPICHANGED:
             OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
+        case WM_SYSCOLORCHANGE:
+            OnSystemColoursChanged();
+            return 0;
+        case WM_SETTINGCHANGE:
+            if (wParam == SPI_SETHIGHCONTRAST) {
+                OnSystemColoursChanged();
+            }
+            break;
         case kShownMessage:
             OnShown();
             return 0;
@@ -553,6 +598,22 @@ void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
     SetIcons();
     LayOut();
     UpdateStatusTip();
+}
+
+void MainWindow::OnSystemColoursChanged() {
+    // The buttons and the tooltip are common controls, which learn of it only
+    // from their parent.
+    for (const ControlState& state : controls_) {
+        if (state.window != nullptr) {
+            ::SendMessageW(state.window, WM_SYSCOLORCHANGE, 0, 0);
+        }
+    }
+    if (statusTip_ != nullptr) {
+        ::SendMessageW(statusTip_, WM_SYSCOLORCHANGE, 0, 0);
+    }
+    ApplyColourScheme();
+    ::RedrawWindow(window_, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void MainWindow::OnDestroy() {

@@ -61,6 +61,7 @@ private:
     void LayOut();
     void ApplyFont(ControlId id);
     int FittingStatusSize() const;
+    void ApplyColourScheme();
     void SetBackColour(ControlId id, std::uint32_t colour);
     void SetWindowBackColour(std::uint32_t colour);
     void FocusButton(HWND button);
@@ -79,6 +80,7 @@ private:
     void OnActivate(bool active);
     LRESULT OnGetDefaultId() const;
     void OnDpiChanged(UINT dpi, const RECT& suggested);
+    void OnSystemColoursChanged();
     void OnDestroy();
     void OnShown();
 
