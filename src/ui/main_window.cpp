@@ -198,9 +198,9 @@ void MainWindow::Show(int showCommand) {
     ::ShowWindow(window_, showCommand);
     ::UpdateWindow(window_);
     FocusButton(Control(ControlId::cmdBegin));
-    // The picture and the status line's tooltip load COM, the imaging
-    // component and more of the common controls, which take longer than the
-    // rest of the start-up: the window is shown and ready first.
+    // The picture, the status line's live region and its tooltip load COM,
+    // the imaging component and the accessibility services, which take longer
+    // than the rest of the start-up: the window is shown and ready first.
     ::PostMessageW(window_, kShownMessage, 0, 0);
 }
 
@@ -210,6 +210,7 @@ void MainWindow::OnShown() {
     const RECT area = {box.left, box.top, box.left + box.width, box.top + box.height};
     ::InvalidateRect(window_, &area, FALSE);
 
+    statusRegion_.Mark(Control(ControlId::lblNotify));
     CreateStatusTip();
 }
 
@@ -396,6 +397,7 @@ void MainWindow::Write(const std::wstring& text) {
     ApplyFont(ControlId::lblNotify);
     ::SetWindowTextW(label, statusText_.c_str());
     UpdateStatusTip();
+    LiveRegion::RaiseChanged(label);
 }
 
 std::wstring MainWindow::Read() const { return statusText_; }
@@ -617,6 +619,7 @@ void MainWindow::OnSystemColoursChanged() {
 }
 
 void MainWindow::OnDestroy() {
+    statusRegion_.Clear();
     desktop_.SetMainWindow(nullptr);
     for (ControlState& state : controls_) {
         state.window = nullptr;

@@ -10,6 +10,7 @@
 #include "platform/unique_win32.h"
 #include "platform/win32_desktop.h"
 #include "ui/layout.h"
+#include "ui/live_region.h"
 #include "ui/picture.h"
 
 namespace ui {
@@ -95,6 +96,7 @@ private:
     int notifyHundredthsOfPoint_ = Definition(ControlId::lblNotify).font.hundredthsOfPoint;
     std::wstring statusText_;
     Picture picture_;
+    LiveRegion statusRegion_;
     HWND statusTip_ = nullptr;  // owned by the window, which destroys it
     platform::UniqueIcon bigIcon_;
     platform::UniqueIcon smallIcon_;
