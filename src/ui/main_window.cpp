@@ -198,18 +198,23 @@ void MainWindow::Show(int showCommand) {
     ::ShowWindow(window_, showCommand);
     ::UpdateWindow(window_);
     FocusButton(Control(ControlId::cmdBegin));
-    // The picture, the status line's live region and its tooltip load COM,
-    // the imaging component and the accessibility services, which take longer
-    // than the rest of the start-up: the window is shown and ready first.
-    ::PostMessageW(window_, kShownMessage, 0, 0);
+    // Decoding starts COM and the imaging component, which takes longer than
+    // the rest of the start-up: the window is shown and ready first.
+    ::PostMessageW(window_, kLoadPictureMessage, 0, 0);
+    // So do the accessibility services, after the picture; messages sent to
+    // the window meanwhile are answered in between.
+    ::PostMessageW(window_, kAccessibilityMessage, 0, 0);
 }
 
-void MainWindow::OnShown() {
+void MainWindow::OnLoadPicture() {
     picture_ = LoadPictureResource(instance_, IDR_PICTURE);
     const PixelRect box = ToPixels(Definition(ControlId::Image1).bounds, static_cast<int>(dpi_));
     const RECT area = {box.left, box.top, box.left + box.width, box.top + box.height};
     ::InvalidateRect(window_, &area, FALSE);
+}
 
+// The status line as a live region, and its tooltip.
+void MainWindow::OnSetUpAccessibility() {
     statusRegion_.Mark(Control(ControlId::lblNotify));
     CreateStatusTip();
 }
@@ -334,9 +339,12 @@ void MainWindow::ApplyFont(ControlId id) {
 int MainWindow::FittingStatusSize() const {
     const ControlState& label = controls_[IndexOf(ControlId::lblNotify)];
     const FontSpec& entry = Definition(ControlId::lblNotify).font;
+    if (statusText_.empty() || label.window == nullptr) {
+        return notifyHundredthsOfPoint_;
+    }
     RECT box;
     const UniqueDc dc(::CreateCompatibleDC(nullptr));
-    if (label.window == nullptr || !::GetClientRect(label.window, &box) || !dc) {
+    if (!::GetClientRect(label.window, &box) || !dc) {
         return notifyHundredthsOfPoint_;
     }
     int size = notifyHundredthsOfPoint_;
@@ -463,8 +471,11 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
                 OnSystemColoursChanged();
             }
             break;
-        case kShownMessage:
-            OnShown();
+        case kLoadPictureMessage:
+            OnLoadPicture();
+            return 0;
+        case kAccessibilityMessage:
+            OnSetUpAccessibility();
             return 0;
         case WM_DESTROY:
             OnDestroy();
@@ -577,7 +588,10 @@ void MainWindow::FocusButton(HWND button) {
     ::SetFocus(button);
     for (const ControlId id : {ControlId::cmdBegin, ControlId::cmdExit}) {
         const HWND each = Control(id);
-        ::SendMessageW(each, BM_SETSTYLE, each == button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+        const LONG_PTR type = each == button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+        if ((::GetWindowLongPtrW(each, GWL_STYLE) & BS_TYPEMASK) != type) {
+            ::SendMessageW(each, BM_SETSTYLE, static_cast<WPARAM>(type), TRUE);
+        }
     }
 }
 

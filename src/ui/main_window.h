@@ -52,7 +52,8 @@ private:
         UINT fontDpi = 0;
     };
 
-    static constexpr UINT kShownMessage = WM_APP + 1;
+    static constexpr UINT kLoadPictureMessage = WM_APP + 1;
+    static constexpr UINT kAccessibilityMessage = WM_APP + 2;
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -83,7 +84,8 @@ private:
     void OnDpiChanged(UINT dpi, const RECT& suggested);
     void OnSystemColoursChanged();
     void OnDestroy();
-    void OnShown();
+    void OnLoadPicture();
+    void OnSetUpAccessibility();
 
     platform::Win32Desktop& desktop_;
     platform::FileSystem& files_;
