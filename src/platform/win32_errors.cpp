@@ -1,5 +1,6 @@
 #include "platform/win32_errors.h"
 
+#include <algorithm>
 #include <array>
 #include <memory>
 
@@ -86,5 +87,16 @@ RuntimeError RuntimeErrorFromWin32(DWORD code) {
 }
 
 RuntimeError RefusedLink() { return RuntimeErrorFromWin32(kErrorStoppedOnLink); }
+
+std::vector<RuntimeError> ClassicRuntimeErrors() {
+    std::vector<RuntimeError> errors;
+    for (const ClassicError& known : kClassicErrors) {
+        const RuntimeError error{known.number, known.description};
+        if (std::find(errors.begin(), errors.end(), error) == errors.end()) {
+            errors.push_back(error);
+        }
+    }
+    return errors;
+}
 
 }  // namespace platform

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "platform/runtime_error.h"
 
 namespace platform {
@@ -18,6 +20,10 @@ RuntimeError ClassicRuntimeError(std::int32_t number, DWORD code = 0);
 // A file that the tool will not act on, since it is a link, has more than one
 // name or does not lie where its path says.
 RuntimeError RefusedLink();
+
+// Every runtime error of the classic numbering that the translation gives, with
+// the tool's own description, each once.
+std::vector<RuntimeError> ClassicRuntimeErrors();
 
 inline RuntimeError LastRuntimeError() { return RuntimeErrorFromWin32(::GetLastError()); }
 

@@ -26,8 +26,8 @@ struct TwipsRect {
 
 enum class ControlKind { PushButton, Label, Picture };
 
-// Each control's window identifier. None is IDOK or IDCANCEL, so that Enter
-// and Esc, which the dialog manager turns into those, press nothing.
+// Each control's window identifier. None is IDCANCEL, so that Esc, which the
+// dialog manager turns into it, presses nothing.
 enum class ControlId : int {
     cmdExit = 1001,
     cmdBegin = 1002,
@@ -70,7 +70,7 @@ inline constexpr WindowSpec kFrmUpdate = {
 
 inline constexpr FontSpec kDialogFont = {L"", 0, false};
 
-// Listed as the window is laid out; created in tab order.
+// Listed as the window is laid out; created in reading order (kReadingOrder).
 inline constexpr std::array<ControlSpec, 6> kControls = {{
     {ControlId::cmdExit, L"cmdExit", ControlKind::PushButton, L"Exit", {4290, 3555, 1920, 345}, 2,
      kDialogFont, kSystemButtonFace, kSystemButtonText, false},
@@ -89,6 +89,13 @@ inline constexpr std::array<ControlSpec, 6> kControls = {{
      kDialogFont, kWhite, kWhite, false},
 }};
 
+// The order of the child windows, which is the order in which a screen reader
+// meets them: the instruction and the warning before the buttons.
+inline constexpr std::array<ControlId, 5> kReadingOrder = {
+    ControlId::Label1,    ControlId::Label2,  ControlId::cmdBegin,
+    ControlId::lblNotify, ControlId::cmdExit,
+};
+
 constexpr const ControlSpec& Definition(ControlId id) {
     for (const ControlSpec& control : kControls) {
         if (control.id == id) {
@@ -98,8 +105,29 @@ constexpr const ControlSpec& Definition(ControlId id) {
     return kControls[0];
 }
 
+// The dialog manager moves the focus in the order of the child windows, among
+// tab stops only: the push buttons must come in tab order there too.
+constexpr bool PushButtonsInTabOrder(const std::array<ControlId, 5>& order) {
+    int previous = -1;
+    for (const ControlId id : order) {
+        const ControlSpec& entry = Definition(id);
+        if (entry.kind == ControlKind::PushButton) {
+            if (entry.tabIndex < previous) {
+                return false;
+            }
+            previous = entry.tabIndex;
+        }
+    }
+    return true;
+}
+static_assert(PushButtonsInTabOrder(kReadingOrder));
+
 // What the load steps change.
 inline constexpr int kNotifyLoadedHundredthsOfPoint = 1400;
+// A status text too long for its box at the loaded size is drawn smaller, a
+// point at a time, but never below this size.
+inline constexpr int kNotifyLegibleHundredthsOfPoint = 800;
+inline constexpr int kNotifyStepHundredthsOfPoint = 100;
 inline constexpr std::wstring_view kStandingBy = L"...standing by";
 
 // Twips to pixels at a resolution. Edges are converted rather than sizes, so

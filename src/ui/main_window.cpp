@@ -1,6 +1,9 @@
 #include "ui/main_window.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
+#include <cmath>
 #include <cwchar>
 #include <iterator>
 #include <new>
@@ -20,6 +23,9 @@ constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTO
 // Centred lines broken at word boundaries (and inside words too long for a
 // line); text beyond the box is clipped, and "&" is shown as it is.
 constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | SS_CENTER | SS_EDITCONTROL | SS_NOPREFIX;
+// How such a label lays out its text.
+constexpr UINT kLabelTextFormat =
+    DT_CENTER | DT_EXPANDTABS | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX;
 
 using UniqueDc = platform::UniqueAny<platform::HandleTraits<HDC, ::DeleteDC>>;
 
@@ -28,6 +34,60 @@ COLORREF ToColorRef(std::uint32_t oleColour) {
         return ::GetSysColor(static_cast<int>(oleColour & 0xFFu));
     }
     return static_cast<COLORREF>(oleColour);
+}
+
+// Relative luminance of an sRGB colour, as contrast ratios are defined.
+double Luminance(COLORREF colour) {
+    const auto linear = [](BYTE channel) {
+        const double value = channel / 255.0;
+        return value <= 0.04045 ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(GetRValue(colour)) + 0.7152 * linear(GetGValue(colour)) +
+           0.0722 * linear(GetBValue(colour));
+}
+
+// Whether text of a colour can be read on white: a contrast of 4.5:1 or more.
+bool ReadsOnWhite(COLORREF text) { return 1.05 / (Luminance(text) + 0.05) >= 4.5; }
+
+// The labels are white, like the picture's background, unless the user needs
+// the system's colours: in high contrast, or where the system's text colours
+// would not read on white.
+bool NeedsSystemColours() {
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof(contrast);
+    if (::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+        (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0) {
+        return true;
+    }
+    return !ReadsOnWhite(::GetSysColor(COLOR_WINDOWTEXT)) ||
+           !ReadsOnWhite(::GetSysColor(COLOR_BTNTEXT));
+}
+
+// The tooltip class is comctl32's, which the buttons have loaded already: it
+// is taken from there rather than imported, so that the loader never looks
+// for comctl32 beside the executable.
+void RegisterTooltipClass() {
+    using InitCommonControlsExFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    const HMODULE controls = ::GetModuleHandleW(L"comctl32.dll");
+    const auto initialise =
+        controls == nullptr
+            ? nullptr
+            : reinterpret_cast<InitCommonControlsExFunction>(
+                  reinterpret_cast<void*>(::GetProcAddress(controls, "InitCommonControlsEx")));
+    if (initialise != nullptr) {
+        const INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_BAR_CLASSES};
+        initialise(&classes);
+    }
+}
+
+bool TextFits(HDC dc, HFONT font, const std::wstring& text, const RECT& box) {
+    const HGDIOBJ previous = ::SelectObject(dc, font);
+    RECT needed = {0, 0, box.right - box.left, 0};
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed,
+                kLabelTextFormat | DT_CALCRECT);
+    ::SelectObject(dc, previous);
+    return needed.right - needed.left <= box.right - box.left &&
+           needed.bottom - needed.top <= box.bottom - box.top;
 }
 
 std::size_t IndexOf(ControlId id) {
@@ -139,10 +199,13 @@ bool MainWindow::Create(HINSTANCE instance) {
 void MainWindow::Show(int showCommand) {
     ::ShowWindow(window_, showCommand);
     ::UpdateWindow(window_);
-    ::SetFocus(Control(ControlId::cmdBegin));
+    FocusButton(Control(ControlId::cmdBegin));
     // Decoding starts COM and the imaging component, which takes longer than
     // the rest of the start-up: the window is shown and ready first.
     ::PostMessageW(window_, kLoadPictureMessage, 0, 0);
+    // So do the accessibility services, after the picture; messages sent to
+    // the window meanwhile are answered in between.
+    ::PostMessageW(window_, kAccessibilityMessage, 0, 0);
 }
 
 void MainWindow::OnLoadPicture() {
@@ -150,6 +213,48 @@ void MainWindow::OnLoadPicture() {
     const PixelRect box = ToPixels(Definition(ControlId::Image1).bounds, static_cast<int>(dpi_));
     const RECT area = {box.left, box.top, box.left + box.width, box.top + box.height};
     ::InvalidateRect(window_, &area, FALSE);
+}
+
+// The status line as a live region, and its tooltip.
+void MainWindow::OnSetUpAccessibility() {
+    statusRegion_.Mark(Control(ControlId::lblNotify));
+    CreateStatusTip();
+}
+
+// The whole status text shows as the status line's tooltip, also when the
+// line must be drawn small or cannot hold all of it.
+void MainWindow::CreateStatusTip() {
+    RegisterTooltipClass();
+    statusTip_ =
+        ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                          WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance_, nullptr);
+    if (statusTip_ == nullptr) {
+        return;
+    }
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(Control(ControlId::lblNotify));
+    tool.lpszText = statusText_.data();
+    ::SendMessageW(statusTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    UpdateStatusTip();
+}
+
+void MainWindow::UpdateStatusTip() {
+    if (statusTip_ == nullptr) {
+        return;
+    }
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(Control(ControlId::lblNotify));
+    tool.lpszText = statusText_.data();
+    ::SendMessageW(statusTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    // Long texts wrap at the width of the status line.
+    const PixelRect box = ToPixels(Definition(ControlId::lblNotify).bounds, static_cast<int>(dpi_));
+    ::SendMessageW(statusTip_, TTM_SETMAXTIPWIDTH, 0, box.width);
 }
 
 HWND MainWindow::Control(ControlId id) const noexcept {
@@ -160,40 +265,42 @@ HWND MainWindow::Control(ControlId id) const noexcept {
 MainWindow::ControlState& MainWindow::State(ControlId id) { return controls_[IndexOf(id)]; }
 
 void MainWindow::CreateControls() {
-    // Windows are created in tab order, which is also the order in which the
-    // dialog manager moves the focus.
-    std::array<const ControlSpec*, kControls.size()> byTabIndex{};
-    std::transform(kControls.begin(), kControls.end(), byTabIndex.begin(),
-                   [](const ControlSpec& entry) { return &entry; });
-    std::stable_sort(byTabIndex.begin(), byTabIndex.end(),
-                     [](const ControlSpec* a, const ControlSpec* b) {
-                         return static_cast<unsigned>(a->tabIndex) <
-                                static_cast<unsigned>(b->tabIndex);
-                     });
-    for (const ControlSpec* entry : byTabIndex) {
-        ControlState& state = State(entry->id);
-        state.foreColour = entry->foreColour;
-        SetBackColour(entry->id, entry->backColour);
-        if (entry->kind == ControlKind::Picture) {
-            continue;  // drawn by the window itself, like a windowless image control
+    for (const ControlSpec& entry : kControls) {
+        State(entry.id).foreColour = entry.foreColour;
+        SetBackColour(entry.id, entry.backColour);
+    }
+    // The picture is drawn by the window itself, like a windowless image
+    // control; the others are child windows, created in reading order.
+    for (const ControlId id : kReadingOrder) {
+        const ControlSpec& entry = Definition(id);
+        const bool isButton = entry.kind == ControlKind::PushButton;
+        DWORD style = isButton ? kButtonStyle : kLabelStyle | (entry.border ? WS_BORDER : 0);
+        if (id == ControlId::lblNotify) {
+            style |= SS_NOTIFY;  // takes the mouse, for its tooltip
         }
-        const bool isButton = entry->kind == ControlKind::PushButton;
-        const DWORD style = isButton ? kButtonStyle : kLabelStyle | (entry->border ? WS_BORDER : 0);
-        state.window = ::CreateWindowExW(0, isButton ? L"BUTTON" : L"STATIC", entry->text.data(),
-                                         style, 0, 0, 0, 0, window_,
-                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry->id)),
-                                         instance_, nullptr);
+        State(id).window = ::CreateWindowExW(
+            0, isButton ? L"BUTTON" : L"STATIC", entry.text.data(), style, 0, 0, 0, 0, window_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance_, nullptr);
     }
 }
 
 void MainWindow::RunLoadSteps() {
-    SetWindowBackColour(kWhite);
-    SetBackColour(ControlId::lblNotify, kWhite);
+    ApplyColourScheme();
     notifyHundredthsOfPoint_ = kNotifyLoadedHundredthsOfPoint;
     ApplyFont(ControlId::lblNotify);
     Write(std::wstring(kStandingBy));
-    SetBackColour(ControlId::Label1, kWhite);
-    SetBackColour(ControlId::Label2, kWhite);
+}
+
+// White backgrounds for the window and its labels, which blend with the
+// picture, unless the system's colours are needed for the text to be seen.
+void MainWindow::ApplyColourScheme() {
+    const bool system = NeedsSystemColours();
+    const std::uint32_t back = system ? kSystemWindow : kWhite;
+    SetWindowBackColour(back);
+    for (const ControlId id : {ControlId::lblNotify, ControlId::Label1, ControlId::Label2}) {
+        State(id).foreColour = system ? kSystemWindowText : Definition(id).foreColour;
+        SetBackColour(id, back);
+    }
 }
 
 void MainWindow::LayOut() {
@@ -216,11 +323,47 @@ void MainWindow::ApplyFont(ControlId id) {
         return;
     }
     const FontSpec& entry = Definition(id).font;
-    const int size = id == ControlId::lblNotify ? notifyHundredthsOfPoint_ : entry.hundredthsOfPoint;
+    const int size = id == ControlId::lblNotify ? FittingStatusSize() : entry.hundredthsOfPoint;
+    if (state.font && state.hundredthsOfPoint == size && state.fontDpi == dpi_) {
+        return;
+    }
     platform::UniqueFont font = MakeFont(entry, size, dpi_);
     ::SendMessageW(state.window, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     // The control no longer uses the old font once it has the new one.
     state.font = std::move(font);
+    state.hundredthsOfPoint = size;
+    state.fontDpi = dpi_;
+}
+
+// The status line's size: its own if the whole text fits in the box, else the
+// largest smaller one at which it does, a step at a time down to a size that
+// is still legible. The box never grows.
+int MainWindow::FittingStatusSize() const {
+    const ControlState& label = controls_[IndexOf(ControlId::lblNotify)];
+    const FontSpec& entry = Definition(ControlId::lblNotify).font;
+    if (statusText_.empty() || label.window == nullptr) {
+        return notifyHundredthsOfPoint_;
+    }
+    RECT box;
+    const UniqueDc dc(::CreateCompatibleDC(nullptr));
+    if (!::GetClientRect(label.window, &box) || !dc) {
+        return notifyHundredthsOfPoint_;
+    }
+    int size = notifyHundredthsOfPoint_;
+    while (size > kNotifyLegibleHundredthsOfPoint) {
+        // The label's own font, while it is of this size, saves making one.
+        platform::UniqueFont made;
+        HFONT font = label.font.get();
+        if (!font || label.hundredthsOfPoint != size || label.fontDpi != dpi_) {
+            made = MakeFont(entry, size, dpi_);
+            font = made.get();
+        }
+        if (font == nullptr || TextFits(dc.get(), font, statusText_, box)) {
+            break;
+        }
+        size = std::max(size - kNotifyStepHundredthsOfPoint, kNotifyLegibleHundredthsOfPoint);
+    }
+    return size;
 }
 
 void MainWindow::SetBackColour(ControlId id, std::uint32_t colour) {
@@ -256,9 +399,15 @@ void MainWindow::SetIcons() {
 void MainWindow::Write(const std::wstring& text) {
     statusText_ = text;
     // After the window has gone, a run that is winding down writes nowhere.
-    if (const HWND label = Control(ControlId::lblNotify)) {
-        ::SetWindowTextW(label, statusText_.c_str());
+    const HWND label = Control(ControlId::lblNotify);
+    if (label == nullptr) {
+        return;
     }
+    // The size first, so that the text is never drawn cut at the old one.
+    ApplyFont(ControlId::lblNotify);
+    ::SetWindowTextW(label, statusText_.c_str());
+    UpdateStatusTip();
+    LiveRegion::RaiseChanged(label);
 }
 
 std::wstring MainWindow::Read() const { return statusText_; }
@@ -311,11 +460,24 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         case WM_ACTIVATE:
             OnActivate(LOWORD(wParam) != WA_INACTIVE);
             return 0;
+        case DM_GETDEFID:
+            return OnGetDefaultId();
         case WM_DPICHANGED:
             OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
+        case WM_SYSCOLORCHANGE:
+            OnSystemColoursChanged();
+            return 0;
+        case WM_SETTINGCHANGE:
+            if (wParam == SPI_SETHIGHCONTRAST) {
+                OnSystemColoursChanged();
+            }
+            break;
         case kLoadPictureMessage:
             OnLoadPicture();
+            return 0;
+        case kAccessibilityMessage:
+            OnSetUpAccessibility();
             return 0;
         case WM_DESTROY:
             OnDestroy();
@@ -338,7 +500,7 @@ void MainWindow::OnCommand(int id, int notification) {
             OnExit();
             break;
         default:
-            break;  // Enter and Esc arrive as IDOK and IDCANCEL: neither does anything
+            break;  // Esc arrives as IDCANCEL, which does nothing
     }
 }
 
@@ -424,7 +586,32 @@ void MainWindow::OnActivate(bool active) {
     }
     const HWND focus = ::IsChild(window_, focusBeforeDeactivation_) ? focusBeforeDeactivation_
                                                                      : Control(ControlId::cmdBegin);
-    ::SetFocus(focus);
+    FocusButton(focus);
+}
+
+// As the dialog manager does when Tab moves the focus: the focused push button
+// is the default one, which Enter presses, and the other is not.
+void MainWindow::FocusButton(HWND button) {
+    ::SetFocus(button);
+    for (const ControlId id : {ControlId::cmdBegin, ControlId::cmdExit}) {
+        const HWND each = Control(id);
+        const LONG_PTR type = each == button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+        if ((::GetWindowLongPtrW(each, GWL_STYLE) & BS_TYPEMASK) != type) {
+            ::SendMessageW(each, BM_SETSTYLE, static_cast<WPARAM>(type), TRUE);
+        }
+    }
+}
+
+// Asked by the dialog manager when Enter is pressed: the focused push button
+// takes it, and while the focus is elsewhere there is no default button.
+LRESULT MainWindow::OnGetDefaultId() const {
+    const HWND focus = ::GetFocus();
+    for (const ControlId id : {ControlId::cmdBegin, ControlId::cmdExit}) {
+        if (focus != nullptr && focus == Control(id)) {
+            return MAKELRESULT(static_cast<WORD>(id), DC_HASDEFID);
+        }
+    }
+    return 0;
 }
 
 void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
@@ -433,13 +620,32 @@ void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
     FitClientArea(window_, dpi_, &topLeft);
     SetIcons();
     LayOut();
+    UpdateStatusTip();
+}
+
+void MainWindow::OnSystemColoursChanged() {
+    // The buttons and the tooltip are common controls, which learn of it only
+    // from their parent.
+    for (const ControlState& state : controls_) {
+        if (state.window != nullptr) {
+            ::SendMessageW(state.window, WM_SYSCOLORCHANGE, 0, 0);
+        }
+    }
+    if (statusTip_ != nullptr) {
+        ::SendMessageW(statusTip_, WM_SYSCOLORCHANGE, 0, 0);
+    }
+    ApplyColourScheme();
+    ::RedrawWindow(window_, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void MainWindow::OnDestroy() {
+    statusRegion_.Clear();
     desktop_.SetMainWindow(nullptr);
     for (ControlState& state : controls_) {
         state.window = nullptr;
     }
+    statusTip_ = nullptr;
     window_ = nullptr;
     ::PostQuitMessage(0);
 }

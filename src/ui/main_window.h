@@ -10,6 +10,7 @@
 #include "platform/unique_win32.h"
 #include "platform/win32_desktop.h"
 #include "ui/layout.h"
+#include "ui/live_region.h"
 #include "ui/picture.h"
 
 namespace ui {
@@ -47,9 +48,12 @@ private:
         platform::UniqueBrush backBrush;
         std::uint32_t backColour = 0;
         std::uint32_t foreColour = 0;
+        int hundredthsOfPoint = 0;  // of the font, made for fontDpi
+        UINT fontDpi = 0;
     };
 
     static constexpr UINT kLoadPictureMessage = WM_APP + 1;
+    static constexpr UINT kAccessibilityMessage = WM_APP + 2;
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -58,8 +62,13 @@ private:
     void RunLoadSteps();
     void LayOut();
     void ApplyFont(ControlId id);
+    int FittingStatusSize() const;
+    void ApplyColourScheme();
     void SetBackColour(ControlId id, std::uint32_t colour);
     void SetWindowBackColour(std::uint32_t colour);
+    void FocusButton(HWND button);
+    void CreateStatusTip();
+    void UpdateStatusTip();
     void SetIcons();
     ControlState& State(ControlId id);
 
@@ -71,9 +80,12 @@ private:
     LRESULT OnControlColour(HDC dc, HWND control);
     bool OnSetCursor();
     void OnActivate(bool active);
+    LRESULT OnGetDefaultId() const;
     void OnDpiChanged(UINT dpi, const RECT& suggested);
+    void OnSystemColoursChanged();
     void OnDestroy();
     void OnLoadPicture();
+    void OnSetUpAccessibility();
 
     platform::Win32Desktop& desktop_;
     platform::FileSystem& files_;
@@ -86,6 +98,8 @@ private:
     int notifyHundredthsOfPoint_ = Definition(ControlId::lblNotify).font.hundredthsOfPoint;
     std::wstring statusText_;
     Picture picture_;
+    LiveRegion statusRegion_;
+    HWND statusTip_ = nullptr;  // owned by the window, which destroys it
     platform::UniqueIcon bigIcon_;
     platform::UniqueIcon smallIcon_;
     HWND focusBeforeDeactivation_ = nullptr;

@@ -4,6 +4,8 @@
 #include <wincodec.h>
 #include <wrl/client.h>
 
+#include "ui/com_apartment.h"
+
 namespace ui {
 namespace {
 
@@ -29,23 +31,6 @@ ResourceBytes FindResourceBytes(HINSTANCE instance, int resourceId) {
     return {static_cast<const BYTE*>(::LockResource(loaded)), ::SizeofResource(instance, found)};
 }
 
-// COM for as long as the decoding takes; CoUninitialize then lets the imaging
-// component's DLLs go again.
-class ComApartment {
-public:
-    ComApartment() : initialised_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    ~ComApartment() {
-        if (initialised_) {
-            ::CoUninitialize();
-        }
-    }
-
-private:
-    bool initialised_;
-};
-
 }  // namespace
 
 Picture LoadPictureResource(HINSTANCE instance, int resourceId) {
@@ -53,7 +38,9 @@ Picture LoadPictureResource(HINSTANCE instance, int resourceId) {
     if (bytes.data == nullptr) {
         return {};
     }
-    const ComApartment com;  // declared first, so that it ends after every interface below
+    // COM for as long as the decoding takes; declared first, so that it ends
+    // after every interface below.
+    const ComApartment com;
     ComPtr<IWICImagingFactory> factory;
     ComPtr<IWICStream> stream;
     ComPtr<IWICBitmapDecoder> decoder;

@@ -8,19 +8,23 @@
 #include "ui/main_window.h"
 
 #include <windows.h>
+#include <commctrl.h>
 #include <objbase.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "migration/catalogue.h"
 #include "platform/unique_win32.h"
 #include "platform/win32_desktop.h"
 #include "platform/win32_dpi.h"
 #include "window_driver.h"
+#include "platform/win32_errors.h"
 
 namespace {
 
@@ -32,26 +36,37 @@ using UniqueDc = platform::UniqueAny<platform::HandleTraits<HDC, ::DeleteDC>>;
 
 constexpr wchar_t kRootSelector[] = L"C:\\Program Files (x86)";
 
-// Nothing exists and every folder can be made, so a run asks about every old
-// name and ends with "We're Done!". Each run starts by asking about the root
-// selector, which counts the runs.
+// Nothing exists but the one old copy named, if any, and every folder can be
+// made, so a run asks about every old name and ends with "We're Done!", or with
+// the copy's failure. Each run starts by asking about the root selector, which
+// counts the runs.
 class RecordingFiles final : public platform::FileSystem {
   public:
     Result<std::int64_t> QueryLength(const std::wstring& path) override {
         probes.push_back(path);
+        if (!oldCopy.empty() && path.ends_with(oldCopy)) {
+            return std::int64_t{0};
+        }
         return RuntimeError{platform::error::kFileNotFound, L"File not found"};
     }
     Result<std::wstring> FindFirstEntry(const std::wstring&, std::uint32_t) override {
         return std::wstring();
     }
     Result<void> MakeFolder(const std::wstring&) override { return {}; }
-    Result<void> CopyReplacing(const std::wstring&, const std::wstring&) override { return {}; }
+    Result<void> CopyReplacing(const std::wstring&, const std::wstring&) override {
+        if (copyFailure) {
+            return *copyFailure;
+        }
+        return {};
+    }
     Result<void> RemoveFile(const std::wstring&) override { return {}; }
     Result<void> DiscardLeftovers(const std::wstring&) override { return {}; }
 
     long Runs() const { return std::count(probes.begin(), probes.end(), kRootSelector); }
 
     std::vector<std::wstring> probes;
+    std::wstring oldCopy;
+    std::optional<RuntimeError> copyFailure;
 };
 
 struct Box {
@@ -208,6 +223,36 @@ class MainWindowTest : public ::testing::Test {
         return text;
     }
 
+    // The text of the status line's tooltip.
+    std::wstring StatusTip() const {
+        for (HWND tip = nullptr;
+             (tip = ::FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) != nullptr;) {
+            if (::GetWindow(tip, GW_OWNER) != Main()) {
+                continue;
+            }
+            std::wstring text(1024, L'\0');
+            TTTOOLINFOW tool{};
+            tool.cbSize = sizeof(tool);
+            tool.hwnd = Main();
+            tool.uId = reinterpret_cast<UINT_PTR>(Control(ControlId::lblNotify));
+            tool.lpszText = text.data();
+            ::SendMessageW(tip, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&tool));
+            return text.c_str();
+        }
+        return L"<no tooltip>";
+    }
+
+    // The push buttons that Enter would press, by their dialog codes.
+    std::vector<HWND> DefaultButtons() const {
+        std::vector<HWND> buttons;
+        for (const ControlId id : {ControlId::cmdBegin, ControlId::cmdExit}) {
+            if (::SendMessageW(Control(id), WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON) {
+                buttons.push_back(Control(id));
+            }
+        }
+        return buttons;
+    }
+
     // A key pressed on the focused control, through the tool's own event pass.
     void PressKey(WPARAM key) {
         const HWND focus = ::GetFocus();
@@ -283,9 +328,10 @@ TEST_F(MainWindowTest, ControlsHaveTheirClassStyleAndText) {
         const bool isButton = expected.className[0] == L'B';
         EXPECT_EQ((style & WS_TABSTOP) != 0, isButton);
         if (isButton) {
-            // A plain push button: neither the default (Enter) nor the cancel button.
-            EXPECT_EQ(style & BS_TYPEMASK, static_cast<DWORD>(BS_PUSHBUTTON));
-            EXPECT_EQ(::SendMessageW(control, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON, 0);
+            // Begin, which has the focus, is the default button; neither is a cancel button.
+            EXPECT_EQ(style & BS_TYPEMASK,
+                      static_cast<DWORD>(expected.id == ControlId::cmdBegin ? BS_DEFPUSHBUTTON
+                                                                            : BS_PUSHBUTTON));
             EXPECT_NE(::SendMessageW(control, WM_GETFONT, 0, 0), 0) << "the dialog font";
         } else {
             EXPECT_EQ(style & SS_TYPEMASK, static_cast<DWORD>(SS_CENTER));
@@ -361,24 +407,35 @@ TEST_F(MainWindowTest, WindowAndLabelsAreWhiteAfterLoading) {
 
 TEST_F(MainWindowTest, FocusStartsOnBeginAndTabMovesBetweenTheButtons) {
     EXPECT_EQ(::GetFocus(), Control(ControlId::cmdBegin));
+    EXPECT_EQ(DefaultButtons(), std::vector{Control(ControlId::cmdBegin)});
     for (const ControlId next : {ControlId::cmdExit, ControlId::cmdBegin}) {
         PressKey(VK_TAB);
         EXPECT_EQ(::GetFocus(), Control(next)) << NameOf(next);
+        EXPECT_EQ(DefaultButtons(), std::vector{Control(next)}) << NameOf(next);
     }
     EXPECT_EQ(files_.Runs(), 0);
+
+    // A screen reader, which follows the child windows, meets the instruction
+    // and the warning first.
+    const HWND first = ::GetWindow(Main(), GW_CHILD);
+    EXPECT_EQ(first, Control(ControlId::Label1));
+    EXPECT_EQ(::GetWindow(first, GW_HWNDNEXT), Control(ControlId::Label2));
 }
 
-TEST_F(MainWindowTest, EscAndEnterPressNothingOnEitherButton) {
-    for (const ControlId focus : {ControlId::cmdBegin, ControlId::cmdExit}) {
-        ::SetFocus(Control(focus));
-        for (const WPARAM key : {VK_ESCAPE, VK_RETURN}) {
-            SCOPED_TRACE(NameOf(focus) + " " + std::to_string(key));
-            PressKey(key);
-            ASSERT_TRUE(::IsWindow(Main()));
-            EXPECT_EQ(window_.Read(), L"...standing by");
-            EXPECT_EQ(files_.Runs(), 0);
-        }
-    }
+TEST_F(MainWindowTest, EnterPressesTheFocusedButtonAndEscNothing) {
+    // From the start, as after Tab.
+    PressKey(VK_ESCAPE);
+    EXPECT_EQ(files_.Runs(), 0);
+    PressKey(VK_RETURN);
+    EXPECT_EQ(files_.Runs(), 1);
+    EXPECT_EQ(window_.Read(), L"We're Done!");
+
+    PressKey(VK_TAB);
+    PressKey(VK_ESCAPE);
+    ASSERT_TRUE(::IsWindow(Main()));
+    PressKey(VK_RETURN);
+    EXPECT_FALSE(::IsWindow(Main())) << "Enter on Exit";
+    EXPECT_EQ(files_.Runs(), 1);
 }
 
 TEST_F(MainWindowTest, SpaceOnBeginStartsARun) {
@@ -461,6 +518,45 @@ TEST_F(MainWindowTest, StatusLineKeepsAnyTextExactlyWithinItsBox) {
         ::UpdateWindow(Main());
         EXPECT_TRUE(desktop_.ProcessPendingEvents());
         EXPECT_EQ(BoxInClient(ControlId::lblNotify), before) << "the box never grows";
+    }
+}
+
+// Every report of an error that the tool describes itself, for the longest
+// tutorial name, at each resolution: what the status line cannot show at its
+// own size it shows smaller, down to a legible size, and in full.
+TEST_F(MainWindowTest, EveryErrorReportShowsInFull) {
+    const std::wstring_view longest = *std::max_element(
+        migration::kTutorialCatalogue.begin(), migration::kTutorialCatalogue.end(),
+        [](auto a, auto b) { return a.size() < b.size(); });
+    files_.oldCopy = L"\\V3_" + std::wstring(longest);
+    const HWND status = Control(ControlId::lblNotify);
+    for (const int dpi : {96, 120, 144}) {
+        RECT suggested{40, 30, 800, 600};
+        ::SendMessageW(Main(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                       reinterpret_cast<LPARAM>(&suggested));
+        for (const RuntimeError& error : platform::ClassicRuntimeErrors()) {
+            files_.copyFailure = error;
+            ::SendMessageW(Control(ControlId::cmdBegin), BM_CLICK, 0, 0);
+            const std::wstring report = TextOf(status);
+            SCOPED_TRACE(testing::Message()
+                         << dpi << " DPI: " << std::string(report.begin(), report.end()));
+            ASSERT_TRUE(report.ends_with(error.description) || report == L"We're Done!");
+
+            // Laid out as the label lays out its text, in the label's font.
+            const auto font = reinterpret_cast<HFONT>(::SendMessageW(status, WM_GETFONT, 0, 0));
+            EXPECT_GE(-FontOf(ControlId::lblNotify).lfHeight, ::MulDiv(8, dpi, 72)) << "legible";
+            const UniqueDc dc(::CreateCompatibleDC(nullptr));
+            ::SelectObject(dc.get(), font);
+            RECT box;
+            ::GetClientRect(status, &box);
+            RECT needed{0, 0, box.right, 0};
+            ::DrawTextW(dc.get(), report.c_str(), -1, &needed,
+                        DT_CALCRECT | DT_CENTER | DT_EXPANDTABS | DT_WORDBREAK | DT_EDITCONTROL |
+                            DT_NOPREFIX);
+            EXPECT_LE(needed.right, box.right);
+            EXPECT_LE(needed.bottom, box.bottom);
+            EXPECT_EQ(StatusTip(), report);
+        }
     }
 }
 

@@ -1,11 +1,21 @@
 #!/usr/bin/env bash
 # What a person sees: a screenshot of the X display with the loaded tool, and
-# pixels at known points of its client area. Keeps the window's picture.
+# pixels at known points of its client area; then an error report, and the
+# window in a high-contrast scheme. Keeps the three pictures of the window
+# (OUTPUT.png, OUTPUT-error.png, OUTPUT-contrast.png).
+# Sets the prefix's colours for a while, so nothing else may run meanwhile.
 #   screenshot_test.sh STATE EXE DRIVER OUTPUT.png
 set -uo pipefail
 state=$(readlink -f "$1") exe=$2 driver=$3 output=$4
 source "$(dirname "$(readlink -f "$0")")/tool_session.sh"
-trap 'end_tool; rm -f "$state/screen.xwd" "$state/screen.png"' EXIT
+colours='HKCU\Control Panel\Colors'
+saved_colours="Z:${state//\//\\}\\colours.reg"
+restore_colours() {
+    [ -f "$state/colours.reg" ] || return 0
+    wine_run reg delete "$colours" /f >/dev/null && wine_run reg import "$saved_colours" >/dev/null &&
+        rm -f "$state/colours.reg"
+}
+trap 'end_tool; restore_colours; clear_install; rm -f "$state/screen.xwd" "$state/screen.png"' EXIT
 
 check "the tool starts" start_tool || exit 1
 read -r client_left client_top _ < <(drive rect client)
@@ -48,4 +58,78 @@ check "left of the picture is the window's white" white 287 150
 check "Begin has a frame on all four sides" all framed 114 177 194 177 154 161 154 193
 check "Exit has a frame on all four sides" all framed 286 248 413 248 300 237 300 259
 check "the Exit button's caption is drawn" dark 350 248
+end_tool
+
+# The screen rectangle of a control, as "left top width height", drawn inset
+# by a number of pixels.
+inside() { # control inset
+    local l t r b
+    read -r l t r b < <(drive rect "$1")
+    echo "$((l + $2)) $((t + $2)) $((r - l - 2 * $2)) $((b - t - 2 * $2))"
+}
+crop() { convert "$state/screen.png" -crop "${3}x${4}+${1}+${2}" +repage "${@:5}"; }
+# The lines of text in a rectangle: the runs of rows that hold a pixel far
+# from the background (the colour at its top left), as "count lowest_row height".
+text_lines() { # left top width height
+    crop "$@" -colorspace gray -depth 8 txt:- | awk -F'[,:() ]+' '
+        NR == 1 { next }
+        $1 == 0 && $2 == 0 { background = $3 }
+        { d = $3 - background; if (d < 0) d = -d; if (d > 96) ink[$2] = 1 }
+        END {
+            for (y = 0; y < '"$4"'; y++) {
+                if (ink[y] && !previous) lines++
+                if (ink[y]) lowest = y
+                previous = ink[y]
+            }
+            print lines + 0, lowest + 0, '"$4"'
+        }'
+}
+# WCAG contrast ratios, from "r g b" triples (0 to 255).
+luminance='function lin(c) { c /= 255; return c <= 0.04045 ? c / 12.92 : ((c + 0.055) / 1.055) ^ 2.4 }
+    function lum(r, g, b) { return 0.2126 * lin(r) + 0.7152 * lin(g) + 0.0722 * lin(b) }
+    function ratio(a, b) { return a > b ? (a + 0.05) / (b + 0.05) : (b + 0.05) / (a + 0.05) }'
+# The contrast of the text in a rectangle with its background: the background
+# is its most common colour, the text the colour in it farthest from that.
+text_contrast() { # left top width height
+    crop "$@" -depth 8 -format %c histogram:info:- | awk -F'[(),]+' "$luminance"'
+        { count[NR] = $1 + 0; l[NR] = lum($2, $3, $4); if (count[NR] > most) { most = count[NR]; background = l[NR] } }
+        END { best = 1; for (i in l) if (ratio(l[i], background) > best) best = ratio(l[i], background); printf "%.1f\n", best }'
+}
+at_least() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
+
+# A run that stops on an error at the longest tutorial name. Its report is
+# drawn whole inside the status line, and screen readers are told of every
+# status text that the run writes: 15 names, then the report.
+clear_install
+seed V3_Orbel_Trasque_Vashen.avi
+chmod a-w "$tutorials/V3_Orbel_Trasque_Vashen.avi"
+check "the tool starts for a failing run" start_tool || exit 1
+announced=$(drive announced-run 30000)
+check "the run stops with its error report" \
+    test "$(drive status)" = "Reading 'Orbel_Trasque_Vashen.avi' Tutorial  70: Permission denied"
+check "each of the run's 16 status texts raised one live-region event ($announced)" \
+    test "$announced" = 16
+screenshot
+crop $(inside window 0) "${output%.png}-error.png"
+read -r lines lowest height < <(text_lines $(inside lblNotify 1))
+check "the report's end is drawn: it takes $lines lines, the last ending inside the box" \
+    eval '((lines >= 2 && lowest < height - 1))'
+end_tool
+clear_install
+
+# A high-contrast scheme, white on black, set as Wine takes it: through the
+# prefix's colours, which programs read when they start.
+wine_run reg export "$colours" "$saved_colours" /y >/dev/null || exit 1
+for pair in "Window=0 0 0" "WindowText=255 255 255" "ButtonFace=0 0 0" "ButtonText=255 255 255" \
+    "WindowFrame=255 255 255"; do
+    wine_run reg add "$colours" /v "${pair%%=*}" /t REG_SZ /d "${pair#*=}" /f >/dev/null
+done
+check "the tool starts in high contrast" start_tool || exit 1
+screenshot
+crop $(inside window 0) "${output%.png}-contrast.png"
+for label in Label1 Label2 lblNotify; do
+    ratio=$(text_contrast $(inside "$label" 2))
+    check "$label's text has $ratio:1 contrast with its background, at least 4.5:1" \
+        at_least "$ratio" 4.5
+done
 exit $((failures > 0))

@@ -21,6 +21,9 @@
 //                                 its cursor, print "arrow", "wait" or "other" and the
 //                                 cursor handle (under Wine always "other": x_pointer.cpp)
 //   zv_driver modules             print the path of every module loaded into the tool
+//   zv_driver announced-run [ms]  press Begin, wait for the run to end, print how many
+//                                 live-region events the status line raised meanwhile,
+//                                 caught as a screen reader does: by a WinEvent hook
 //
 // begin returns before the click is taken, so after an earlier run
 // wait-finished may still see that run's final text; run waits for its own.
@@ -126,6 +129,63 @@ int PrintPointer(HWND window) {
                   static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(shown->cursor)));
     Print(driver::NameOf(shown->kind) + std::wstring(handle));
     return 0;
+}
+
+// Not in the headers before Windows 8.
+constexpr DWORD kEventObjectLiveRegionChanged = 0x8019;
+
+struct Announcements {
+    HWND statusLine = nullptr;
+    int count = 0;
+} g_announcements;
+
+void CALLBACK OnLiveRegionChanged(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD,
+                                  DWORD) {
+    if (window == g_announcements.statusLine && object == OBJID_CLIENT && child == CHILDID_SELF) {
+        ++g_announcements.count;
+    }
+}
+
+// Out-of-process WinEvents come as messages to the hooking thread.
+void HandleMessagesFor(DWORD ms) {
+    const ULONGLONG until = ::GetTickCount64() + ms;
+    for (ULONGLONG now; (now = ::GetTickCount64()) < until;) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(until - now),
+                                    QS_ALLINPUT);
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::DispatchMessageW(&message);
+        }
+    }
+}
+
+int AnnouncedRun(HWND window, DWORD timeoutMs) {
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    g_announcements = {driver::FindControl(window, ui::ControlId::lblNotify), 0};
+    const HWINEVENTHOOK hook =
+        ::SetWinEventHook(kEventObjectLiveRegionChanged, kEventObjectLiveRegionChanged, nullptr,
+                          OnLiveRegionChanged, processId, 0, WINEVENT_OUTOFCONTEXT);
+    if (hook == nullptr) {
+        return Fail(L"cannot watch the tool's events");
+    }
+    const platform::ScopeExit unhook([hook] { ::UnhookWinEvent(hook); });
+    if (!driver::PostBegin(window)) {
+        return Fail(L"cannot press Begin");
+    }
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    std::wstring status;
+    while (!driver::IsFinalStatus(status = driver::ReadStatus().value_or(L"")) &&
+           ::GetTickCount64() < deadline) {
+        HandleMessagesFor(20);
+    }
+    // The event of the last text follows the text: once the tool answers, the
+    // run has returned and raised it.
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+    HandleMessagesFor(500);
+    Print(std::to_wstring(g_announcements.count));
+    return driver::IsFinalStatus(status) ? 0 : Fail(L"the run did not end in time");
 }
 
 double NowMs() {
@@ -287,6 +347,9 @@ int wmain(int argc, wchar_t** argv) {
             Print(path);
         }
         return 0;
+    }
+    if (command == L"announced-run") {
+        return AnnouncedRun(window, TimeoutArgument(argc, argv, 2));
     }
     if (command == L"pointer") {
         return PrintPointer(window);

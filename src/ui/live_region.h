@@ -1,0 +1,39 @@
+#pragma once
+
+#include <windows.h>
+#include <wrl/client.h>
+
+#include <optional>
+
+#include "ui/com_apartment.h"
+
+struct IAccPropServices;
+
+namespace ui {
+
+// A control whose every change screen readers announce once the user is idle:
+// a polite live region. The mark is made through the Dynamic Annotation
+// service and kept, with the COM apartment that it needs, until Clear.
+class LiveRegion {
+  public:
+    LiveRegion();
+    LiveRegion(const LiveRegion&) = delete;
+    LiveRegion& operator=(const LiveRegion&) = delete;
+    ~LiveRegion();
+
+    // False if the service is missing or refuses; the control is then left
+    // unmarked and nothing is held.
+    bool Mark(HWND control);
+    // Takes the mark off while the control still exists.
+    void Clear();
+
+    // Tells screen readers that a live region's content has changed.
+    static void RaiseChanged(HWND control);
+
+  private:
+    std::optional<ComApartment> com_;  // declared first, so that it ends last
+    Microsoft::WRL::ComPtr<IAccPropServices> services_;
+    HWND control_ = nullptr;
+};
+
+}  // namespace ui
