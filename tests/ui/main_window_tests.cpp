@@ -23,8 +23,8 @@
 #include "platform/unique_win32.h"
 #include "platform/win32_desktop.h"
 #include "platform/win32_dpi.h"
-#include "window_driver.h"
 #include "platform/win32_errors.h"
+#include "window_driver.h"
 
 namespace {
 
