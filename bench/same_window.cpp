@@ -1,6 +1,6 @@
 // The yardstick for start-up and memory: the least program that shows the
-// tool's window as it looks once loaded. The same class, title, frame and
-// manifest; the same five controls, texts, three fonts and white backgrounds,
+// tool's window as it looks once loaded. The same class, title, frame, icon
+// and manifest; the same five controls, texts, three fonts and white backgrounds,
 // laid out from the same table. No picture, no migration, nothing else.
 
 #include <windows.h>
@@ -59,6 +59,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = instance;
+    windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
     windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = whiteBrush;
     windowClass.lpszClassName = ui::kFrmUpdate.className.data();

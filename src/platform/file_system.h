@@ -29,9 +29,10 @@ public:
     // Fails with 75 when the folder exists and 76 when its parent is missing.
     virtual Result<void> MakeFolder(const std::wstring& path) = 0;
 
-    // Copies source over destination. The destination is either left as it was
-    // or holds a complete copy; it is never left half-written. A link standing
-    // at the destination is replaced, never followed.
+    // Copies source over destination. The destination is never left
+    // half-written: it holds what it held or a complete copy (or, after a crash
+    // at the moment of the swap, neither, while the source is still whole). A
+    // link standing at the destination is replaced, never followed.
     virtual Result<void> CopyReplacing(const std::wstring& source,
                                        const std::wstring& destination) = 0;
 

@@ -1,6 +1,9 @@
 #include "platform/win32_desktop.h"
 
+#include <deque>
 #include <exception>
+#include <memory>
+#include <utility>
 
 #include "platform/unique_win32.h"
 
@@ -11,24 +14,64 @@ namespace {
 // messages well within the system's five-second hung-window threshold.
 constexpr DWORD kPaintPollMs = 50;
 
-// An operation on its worker thread, and what it threw there, to be thrown
-// again on the thread that waits for it.
-struct Work {
-    const std::function<void()>& operation;
-    std::exception_ptr thrown;
+}  // namespace
+
+// The one thread that runs the long operations of the program, one after the
+// other in the order given. Under Wine every thread adds more than a mebibyte
+// to the working set, so that a thread for each copy and deletion, or even a
+// second one, would cost more than all the work it does.
+class Win32Desktop::Worker {
+public:
+    static std::unique_ptr<Worker> Start() {
+        auto worker = std::unique_ptr<Worker>(new Worker);
+        worker->thread_.reset(::CreateThread(nullptr, 0, Loop, worker.get(), 0, nullptr));
+        return worker->thread_ ? std::move(worker) : nullptr;
+    }
+
+    // Ends once every task given has run.
+    ~Worker() {
+        Give(nullptr);
+        ::WaitForSingleObject(thread_.get(), INFINITE);
+    }
+
+    // Queues a task; an empty one stops the thread.
+    void Give(std::function<void()> task) {
+        ::AcquireSRWLockExclusive(&lock_);
+        tasks_.push_back(std::move(task));
+        ::ReleaseSRWLockExclusive(&lock_);
+        ::WakeConditionVariable(&given_);
+    }
+
+private:
+    Worker() = default;
+
+    std::function<void()> Next() {
+        ::AcquireSRWLockExclusive(&lock_);
+        while (tasks_.empty()) {
+            ::SleepConditionVariableSRW(&given_, &lock_, INFINITE, 0);
+        }
+        std::function<void()> task = std::move(tasks_.front());
+        tasks_.pop_front();
+        ::ReleaseSRWLockExclusive(&lock_);
+        return task;
+    }
+
+    static DWORD WINAPI Loop(void* parameter) {
+        auto& worker = *static_cast<Worker*>(parameter);
+        while (const std::function<void()> task = worker.Next()) {
+            task();
+        }
+        return 0;
+    }
+
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    CONDITION_VARIABLE given_ = CONDITION_VARIABLE_INIT;
+    std::deque<std::function<void()>> tasks_;
+    UniqueHandle thread_;
 };
 
-DWORD WINAPI RunOperation(void* parameter) {
-    auto& work = *static_cast<Work*>(parameter);
-    try {
-        work.operation();
-    } catch (...) {
-        work.thrown = std::current_exception();
-    }
-    return 0;
-}
-
-}  // namespace
+Win32Desktop::Win32Desktop() = default;
+Win32Desktop::~Win32Desktop() = default;
 
 void Win32Desktop::ShowMessageBox(const std::wstring& prompt, int buttonsCode,
                                   const std::wstring& title) {
@@ -70,19 +113,48 @@ void Win32Desktop::SetMousePointer(int pointerCode) {
     ::SetCursor(overrideCursor_ != nullptr ? overrideCursor_ : ::LoadCursorW(nullptr, IDC_ARROW));
 }
 
+bool Win32Desktop::RunInBackground(std::function<void()> task) {
+    if (!worker_) {
+        worker_ = Worker::Start();
+    }
+    if (!worker_) {
+        return false;
+    }
+    worker_->Give([task = std::move(task)] {
+        try {
+            task();
+        } catch (...) {
+            // Nobody waits for it: a task in the background reports its own
+            // outcome, and what it could not do is not done.
+        }
+    });
+    return true;
+}
+
 void Win32Desktop::RunWhilePainting(const std::function<void()>& operation) {
-    Work work{operation, nullptr};
-    const UniqueHandle worker(::CreateThread(nullptr, 0, RunOperation, &work, 0, nullptr));
-    if (!worker) {
+    const UniqueHandle finished(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::exception_ptr thrown;
+    if (!finished || !RunInBackground([&] {
+            try {
+                operation();
+            } catch (...) {
+                thrown = std::current_exception();
+            }
+            ::SetEvent(finished.get());
+        })) {
         operation();
         return;
     }
-    const HANDLE waitFor = worker.get();
+    const HANDLE waitFor = finished.get();
     for (;;) {
         const DWORD woken = ::MsgWaitForMultipleObjectsEx(1, &waitFor, kPaintPollMs,
                                                           QS_PAINT | QS_SENDMESSAGE,
                                                           MWMO_INPUTAVAILABLE);
-        if (woken == WAIT_OBJECT_0 || woken == WAIT_FAILED) {
+        if (woken == WAIT_OBJECT_0) {
+            break;
+        }
+        if (woken == WAIT_FAILED) {
+            ::WaitForSingleObject(waitFor, INFINITE);
             break;
         }
         MSG message;
@@ -92,9 +164,8 @@ void Win32Desktop::RunWhilePainting(const std::function<void()>& operation) {
             }
         }
     }
-    ::WaitForSingleObject(waitFor, INFINITE);
-    if (work.thrown) {
-        std::rethrow_exception(work.thrown);
+    if (thrown) {
+        std::rethrow_exception(thrown);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 
 #include "platform/desktop.h"
 
@@ -12,6 +13,11 @@ namespace platform {
 // user-interface thread and use it only there.
 class Win32Desktop final : public Desktop {
 public:
+    Win32Desktop();
+    Win32Desktop(const Win32Desktop&) = delete;
+    Win32Desktop& operator=(const Win32Desktop&) = delete;
+    ~Win32Desktop() override;
+
     // The main window owns message boxes and handles keyboard navigation.
     void SetMainWindow(HWND window) noexcept { mainWindow_ = window; }
 
@@ -24,7 +30,12 @@ public:
     // window's own.
     HCURSOR OverrideCursor() const noexcept { return overrideCursor_; }
 
-    // Runs an operation on a worker thread. Meanwhile this thread repaints and
+    // Runs a task on the desktop's worker thread, after those given before, and
+    // returns at once; what the task throws is dropped. False if the worker
+    // could not be started.
+    bool RunInBackground(std::function<void()> task);
+
+    // Runs an operation on the desktop's worker thread. Meanwhile this thread repaints and
     // answers messages sent from other threads, but takes no input, so that no
     // click or key can start anything while the operation runs. What the
     // operation throws is thrown again here.
@@ -34,6 +45,8 @@ public:
     int RunMessageLoop();
 
 private:
+    class Worker;
+
     // Records a quit message; true if the message was one.
     bool TakeQuit(const MSG& message);
     void Dispatch(const MSG& message);
@@ -42,6 +55,7 @@ private:
     HCURSOR overrideCursor_ = nullptr;
     bool quitting_ = false;
     int exitCode_ = 0;
+    std::unique_ptr<Worker> worker_;
 };
 
 }  // namespace platform

@@ -252,6 +252,27 @@ Result<void> CheckReplaceable(const std::wstring& destination) {
     return {};
 }
 
+// Moves the file at a destination aside through its own handle, so that its
+// blocks can be freed in steps once the copy has taken its name: replaced by
+// a rename, a large file's blocks are freed in one go inside Wine's server,
+// which holds up every window of the session meanwhile. Nothing is moved, and
+// the rename replaces what is there, unless it is a plain file held alone.
+UniqueFile MoveAside(const std::wstring& path) {
+    UniqueFile file = OpenName(
+        path, DELETE | FILE_WRITE_DATA | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, 0,
+        OPEN_EXISTING);
+    if (!file || !LiesPlainlyAt(file.get(), path)) {
+        return {};
+    }
+    const std::wstring aside = path + std::wstring(kRemovalSuffix);
+    if (RenameThrough(file.get(), aside, false) ||
+        (IsAlreadyThere(::GetLastError()) && DiscardLeftover(aside).ok() &&
+         RenameThrough(file.get(), aside, false))) {
+        return file;
+    }
+    return {};
+}
+
 Result<void> WriteAll(HANDLE file, const std::byte* data, DWORD size) {
     while (size > 0) {
         DWORD written = 0;
@@ -325,10 +346,18 @@ Result<void> CopyDurably(const std::wstring& source, const std::wstring& destina
     if (!::FlushFileBuffers(out.get())) {
         return LastRuntimeError();
     }
+    const UniqueFile replaced = MoveAside(destination);
     if (!RetryTransient([&] { return RenameThrough(out.get(), destination, true); })) {
-        return LastRuntimeError();
+        const RuntimeError failure = LastRuntimeError();
+        if (replaced) {
+            RenameThrough(replaced.get(), destination, false);
+        }
+        return failure;
     }
     discardTemporary.Dismiss();
+    if (replaced) {
+        static_cast<void>(DeleteThrough(replaced.get(), true));
+    }
 
     // Like CopyFile, the copy keeps the source's attributes.
     constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |

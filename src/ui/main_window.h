@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <array>
+#include <memory>
 #include <string>
 
 #include "migration/window_services.h"
@@ -52,7 +53,8 @@ private:
         UINT fontDpi = 0;
     };
 
-    static constexpr UINT kLoadPictureMessage = WM_APP + 1;
+    // lParam: a decoded Picture that the window takes over.
+    static constexpr UINT kPictureMessage = WM_APP + 1;
     static constexpr UINT kAccessibilityMessage = WM_APP + 2;
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -70,6 +72,7 @@ private:
     void CreateStatusTip();
     void UpdateStatusTip();
     void SetIcons();
+    void StartLoadingPicture();
     ControlState& State(ControlId id);
 
     void OnCommand(int id, int notification);
@@ -84,7 +87,7 @@ private:
     void OnDpiChanged(UINT dpi, const RECT& suggested);
     void OnSystemColoursChanged();
     void OnDestroy();
-    void OnLoadPicture();
+    void OnPicture(std::unique_ptr<Picture> picture);
     void OnSetUpAccessibility();
 
     platform::Win32Desktop& desktop_;

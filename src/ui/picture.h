@@ -12,8 +12,8 @@ struct Picture {
 };
 
 // Decodes an image resource (RCDATA) with the Windows Imaging Component, in a
-// COM apartment of its own on the calling thread. An empty picture on failure:
-// the window is still usable without it.
+// COM apartment of its own on the calling thread, whichever it is. An empty
+// picture on failure: the window is still usable without it.
 Picture LoadPictureResource(HINSTANCE instance, int resourceId);
 
 }  // namespace ui

@@ -81,6 +81,12 @@ TEST_F(Win32DesktopTest, LongOperationRepaintsAndAnswersButTakesNoInput) {
         ::Sleep(200);
     });
     EXPECT_EQ(answer, 42);
+    // Every long operation runs on the same one worker.
+    DWORD firstWorker = 0;
+    DWORD secondWorker = 0;
+    desktop_.RunWhilePainting([&] { firstWorker = ::GetCurrentThreadId(); });
+    desktop_.RunWhilePainting([&] { secondWorker = ::GetCurrentThreadId(); });
+    EXPECT_EQ(firstWorker, secondWorker);
     EXPECT_GE(counts_.paints, 1);
     EXPECT_EQ(counts_.posted, 0) << "input must wait until the operation has ended";
 

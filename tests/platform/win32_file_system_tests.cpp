@@ -122,6 +122,7 @@ TEST_F(Win32FileSystemTest, CopyReplacesTheDestinationAndLeavesNoTemporaryFile) 
     EXPECT_EQ(Read(destination), "new content");
     EXPECT_EQ(Read(source), "new content");
     EXPECT_FALSE(fs::exists(platform::TemporaryCopyName(destination)));
+    EXPECT_FALSE(fs::exists(destination + L".deleting")) << "the replaced file is freed";
 
     const std::wstring fresh = Path(L"ZV_Fresh.avi");
     ASSERT_TRUE(files_.CopyReplacing(source, fresh).ok());
