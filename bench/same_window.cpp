@@ -5,12 +5,11 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <array>
-#include <cwchar>
-#include <iterator>
 
 #include "platform/unique_win32.h"
+#include "platform/win32_dpi.h"
+#include "ui/fonts.h"
 #include "ui/layout.h"
 
 namespace {
@@ -33,23 +32,6 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     }
 }
 
-platform::UniqueFont MakeFont(const ui::FontSpec& spec, int hundredthsOfPoint, int dpi) {
-    LOGFONTW font{};
-    if (spec.face.empty()) {
-        NONCLIENTMETRICSW metrics{};
-        metrics.cbSize = sizeof(metrics);
-        ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-        return platform::UniqueFont(::CreateFontIndirectW(&metrics.lfMessageFont));
-    }
-    font.lfHeight = -::MulDiv(hundredthsOfPoint, dpi, 7200);
-    font.lfWeight = FW_NORMAL;
-    font.lfItalic = spec.italic ? TRUE : FALSE;
-    font.lfCharSet = ANSI_CHARSET;
-    std::wmemcpy(font.lfFaceName, spec.face.data(),
-                 std::min(spec.face.size(), std::size(font.lfFaceName) - 1));
-    return platform::UniqueFont(::CreateFontIndirectW(&font));
-}
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
@@ -65,9 +47,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     windowClass.lpszClassName = ui::kFrmUpdate.className.data();
     ::RegisterClassExW(&windowClass);
 
-    const HDC screen = ::GetDC(nullptr);
-    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
-    ::ReleaseDC(nullptr, screen);
+    const int dpi = static_cast<int>(platform::SystemDpi());
     RECT frame{0, 0, ui::TwipsToPixels(ui::kFrmUpdate.clientWidthTwips, dpi),
                ui::TwipsToPixels(ui::kFrmUpdate.clientHeightTwips, dpi)};
     ::AdjustWindowRectEx(&frame, kWindowStyle, FALSE, kWindowExStyle);
@@ -94,7 +74,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
             box.width, box.height, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)),
             instance, nullptr);
         const int size = isStatus ? ui::kNotifyLoadedHundredthsOfPoint : entry.font.hundredthsOfPoint;
-        fonts[i] = MakeFont(entry.font, size, dpi);
+        fonts[i] = ui::MakeFont(entry.font, size, static_cast<UINT>(dpi));
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts[i].get()), FALSE);
     }
 

@@ -71,8 +71,8 @@ public:
 
     // What a run that was cut short left beside the tutorial's names never
     // counts as a tutorial.
-    bool DiscardLeftovers(const std::wstring& newName, std::wstring_view name) {
-        if (!Continue(s_.files.DiscardLeftovers(newName))) {
+    bool DiscardLeftovers(std::wstring_view name) {
+        if (!Continue(s_.files.DiscardLeftovers(root_ + kNewNamePrefix + name))) {
             return false;
         }
         for (const std::wstring_view prefix : kLegacyPrefixes) {
@@ -84,10 +84,10 @@ public:
     }
 
     bool MoveFirstOldCopy(std::wstring_view name) {
-        const std::wstring newName = root_ + kNewNamePrefix + name;
-        if (!DiscardLeftovers(newName, name)) {
+        if (!DiscardLeftovers(name)) {
             return false;
         }
+        const std::wstring newName = root_ + kNewNamePrefix + name;
         for (const std::wstring_view prefix : kLegacyPrefixes) {
             const std::wstring candidate = root_ + prefix + name;
             if (!IsTrue(Probe(candidate))) {

@@ -30,6 +30,9 @@ constexpr std::wstring_view kRemovalSuffix = L".deleting";
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
+// What it takes to rename a file, cut it short and delete it.
+constexpr DWORD kRemovalAccess = DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
+
 bool IsTransientRefusal(DWORD code) {
     return code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED ||
            code == ERROR_LOCK_VIOLATION;
@@ -186,9 +189,7 @@ Result<void> DeleteThrough(HANDLE file, bool exclusive) {
 // only have been planted there.
 Result<void> DiscardLeftover(const std::wstring& path) {
     const UniqueFile file(RetryTransient([&] {
-        return OpenName(path,
-                        DELETE | FILE_WRITE_DATA | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, 0,
-                        OPEN_EXISTING);
+        return OpenName(path, kRemovalAccess | FILE_WRITE_DATA, 0, OPEN_EXISTING);
     }));
     if (!file) {
         const DWORD code = ::GetLastError();
@@ -252,25 +253,36 @@ Result<void> CheckReplaceable(const std::wstring& destination) {
     return {};
 }
 
+// Renames an open file to the removal name beside its path, which no run looks
+// for. A plain leftover there is discarded first.
+Result<void> RenameForRemoval(HANDLE file, const std::wstring& path) {
+    const std::wstring removal = path + std::wstring(kRemovalSuffix);
+    if (RenameThrough(file, removal, false)) {
+        return {};
+    }
+    if (!IsAlreadyThere(::GetLastError())) {
+        return LastRuntimeError();
+    }
+    if (auto discarded = DiscardLeftover(removal); !discarded.ok()) {
+        return discarded;
+    }
+    if (!RenameThrough(file, removal, false)) {
+        return LastRuntimeError();
+    }
+    return {};
+}
+
 // Moves the file at a destination aside through its own handle, so that its
 // blocks can be freed in steps once the copy has taken its name: replaced by
 // a rename, a large file's blocks are freed in one go inside Wine's server,
 // which holds up every window of the session meanwhile. Nothing is moved, and
 // the rename replaces what is there, unless it is a plain file held alone.
 UniqueFile MoveAside(const std::wstring& path) {
-    UniqueFile file = OpenName(
-        path, DELETE | FILE_WRITE_DATA | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, 0,
-        OPEN_EXISTING);
-    if (!file || !LiesPlainlyAt(file.get(), path)) {
+    UniqueFile file = OpenName(path, kRemovalAccess | FILE_WRITE_DATA, 0, OPEN_EXISTING);
+    if (!file || !LiesPlainlyAt(file.get(), path) || !RenameForRemoval(file.get(), path).ok()) {
         return {};
     }
-    const std::wstring aside = path + std::wstring(kRemovalSuffix);
-    if (RenameThrough(file.get(), aside, false) ||
-        (IsAlreadyThere(::GetLastError()) && DiscardLeftover(aside).ok() &&
-         RenameThrough(file.get(), aside, false))) {
-        return file;
-    }
-    return {};
+    return file;
 }
 
 Result<void> WriteAll(HANDLE file, const std::byte* data, DWORD size) {
@@ -375,13 +387,13 @@ Result<void> CopyDurably(const std::wstring& source, const std::wstring& destina
 // under its old name or under the removal name, never a part of it under a
 // name that a run looks for.
 Result<void> RemoveOldFile(const std::wstring& path) {
-    constexpr DWORD kAccess = DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
     // Held exclusively where possible, so that its blocks can be freed in
     // steps; shared with a holder that allows deletion otherwise.
-    UniqueFile file = OpenName(path, kAccess | FILE_WRITE_DATA, 0, OPEN_EXISTING);
+    UniqueFile file = OpenName(path, kRemovalAccess | FILE_WRITE_DATA, 0, OPEN_EXISTING);
     const bool exclusive = static_cast<bool>(file);
     if (!exclusive) {
-        file = RetryTransient([&] { return OpenName(path, kAccess, kShareAll, OPEN_EXISTING); });
+        file = RetryTransient(
+            [&] { return OpenName(path, kRemovalAccess, kShareAll, OPEN_EXISTING); });
         if (!file) {
             return LastRuntimeError();
         }
@@ -394,17 +406,8 @@ Result<void> RemoveOldFile(const std::wstring& path) {
         return PermissionDenied();
     }
 
-    const std::wstring removal = path + std::wstring(kRemovalSuffix);
-    if (!RenameThrough(file.get(), removal, false)) {
-        if (!IsAlreadyThere(::GetLastError())) {
-            return LastRuntimeError();
-        }
-        if (auto discarded = DiscardLeftover(removal); !discarded.ok()) {
-            return discarded;
-        }
-        if (!RenameThrough(file.get(), removal, false)) {
-            return LastRuntimeError();
-        }
+    if (auto renamed = RenameForRemoval(file.get(), path); !renamed.ok()) {
+        return renamed;
     }
     if (auto deleted = DeleteThrough(file.get(), exclusive); !deleted.ok()) {
         RenameThrough(file.get(), path, false);

@@ -9,7 +9,9 @@
 #include <new>
 
 #include "migration/tutorial_migration.h"
+#include "platform/system_api.h"
 #include "platform/win32_dpi.h"
+#include "ui/fonts.h"
 #include "ui/resource.h"
 
 namespace ui {
@@ -67,17 +69,22 @@ bool NeedsSystemColours() {
 // is taken from there rather than imported, so that the loader never looks
 // for comctl32 beside the executable.
 void RegisterTooltipClass() {
-    using InitCommonControlsExFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    const HMODULE controls = ::GetModuleHandleW(L"comctl32.dll");
-    const auto initialise =
-        controls == nullptr
-            ? nullptr
-            : reinterpret_cast<InitCommonControlsExFunction>(
-                  reinterpret_cast<void*>(::GetProcAddress(controls, "InitCommonControlsEx")));
-    if (initialise != nullptr) {
+    constexpr platform::SystemFunction<BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*)>
+        kInitCommonControlsEx{L"comctl32.dll", "InitCommonControlsEx"};
+    if (const auto initialise = platform::FindSystemFunction(kInitCommonControlsEx)) {
         const INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_BAR_CLASSES};
         initialise(&classes);
     }
+}
+
+// The status line as the tooltip's one tool, showing the status text.
+TTTOOLINFOW StatusTool(HWND window, HWND statusLine, std::wstring& text) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = window;
+    tool.uId = reinterpret_cast<UINT_PTR>(statusLine);
+    tool.lpszText = text.data();
+    return tool;
 }
 
 bool TextFits(HDC dc, HFONT font, const std::wstring& text, const RECT& box) {
@@ -94,30 +101,6 @@ std::size_t IndexOf(ControlId id) {
     const auto found = std::find_if(kControls.begin(), kControls.end(),
                                     [id](const ControlSpec& entry) { return entry.id == id; });
     return static_cast<std::size_t>(std::distance(kControls.begin(), found));
-}
-
-platform::UniqueFont MakeFont(const FontSpec& entry, int hundredthsOfPoint, UINT dpi) {
-    if (entry.face.empty()) {
-        NONCLIENTMETRICSW metrics{};
-        metrics.cbSize = sizeof(metrics);
-        if (platform::SystemParametersInfoAtDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics,
-                                                0, dpi)) {
-            return platform::UniqueFont(::CreateFontIndirectW(&metrics.lfMessageFont));
-        }
-        return {};
-    }
-    LOGFONTW font{};
-    font.lfHeight = -::MulDiv(hundredthsOfPoint, static_cast<int>(dpi), 7200);
-    font.lfWeight = FW_NORMAL;
-    font.lfItalic = entry.italic ? TRUE : FALSE;
-    font.lfCharSet = ANSI_CHARSET;
-    font.lfOutPrecision = OUT_DEFAULT_PRECIS;
-    font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-    font.lfQuality = DEFAULT_QUALITY;
-    font.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
-    const std::size_t length = std::min(entry.face.size(), std::size(font.lfFaceName) - 1);
-    std::wmemcpy(font.lfFaceName, entry.face.data(), length);
-    return platform::UniqueFont(::CreateFontIndirectW(&font));
 }
 
 SIZE WindowSizeForDpi(UINT dpi) {
@@ -251,12 +234,8 @@ void MainWindow::CreateStatusTip() {
     if (statusTip_ == nullptr) {
         return;
     }
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof(tool);
+    TTTOOLINFOW tool = StatusTool(window_, Control(ControlId::lblNotify), statusText_);
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = window_;
-    tool.uId = reinterpret_cast<UINT_PTR>(Control(ControlId::lblNotify));
-    tool.lpszText = statusText_.data();
     ::SendMessageW(statusTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     UpdateStatusTip();
 }
@@ -265,11 +244,7 @@ void MainWindow::UpdateStatusTip() {
     if (statusTip_ == nullptr) {
         return;
     }
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof(tool);
-    tool.hwnd = window_;
-    tool.uId = reinterpret_cast<UINT_PTR>(Control(ControlId::lblNotify));
-    tool.lpszText = statusText_.data();
+    TTTOOLINFOW tool = StatusTool(window_, Control(ControlId::lblNotify), statusText_);
     ::SendMessageW(statusTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
     // Long texts wrap at the width of the status line.
     const PixelRect box = ToPixels(Definition(ControlId::lblNotify).bounds, static_cast<int>(dpi_));
