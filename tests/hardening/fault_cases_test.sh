@@ -7,20 +7,15 @@
 #   fault_cases_test.sh STATE EXE DRIVER HOLD_FILE X_POINTER
 set -uo pipefail
 state=$(readlink -f "$1") exe=$2 driver=$3 hold=$4 x_pointer=$5
-here=$(dirname "$(readlink -f "$0")")
-wine_run() { "$here/../../cmake/wine-run.sh" "$state" "$@"; }
-drive() { wine_run "$driver" "$@" | tr -d '\r'; }
-drive_c="$state/prefix/drive_c"
+source "$(dirname "$(readlink -f "$0")")/../ui/tool_session.sh"
 x86="$drive_c/Program Files (x86)"
 root="$x86/Zorvel Pro"
-tutorials="$root/Tutorials"
-cases=0 failures=0 checked=0 lost=0 skipped=0
+cases=0 checked=0 lost=0 skipped=0
 
 restore() {
     [ -d "$x86.away" ] && { rm -f "$x86"; mv "$x86.away" "$x86"; }
     mountpoint -q "$state/small" 2>/dev/null && umount "$state/small"
-    chmod -R u+w "$root" "$drive_c/Program Files/Zorvel Pro" 2>/dev/null
-    rm -rf "$root" "$drive_c/Program Files/Zorvel Pro"
+    clear_install
 }
 trap restore EXIT
 
@@ -29,11 +24,10 @@ wait_for() { # seconds, command...: polls every 0.1 s
     while ((tries-- > 0)); do "${@:2}" && return 0; sleep 0.1; done
     return 1
 }
-seed() { mkdir -p "$tutorials"; for n; do head -c 4096 /dev/urandom >"$tutorials/$n"; done; }
 # name -> checksum of every old copy, taken before the run.
 remember() { (cd "$1" && find . -maxdepth 1 -type f -name '*.avi' -exec md5sum {} + | sed 's| \./| |') >"$state/sums"; }
 verify() { # folder
-    local whole=1
+    local whole=1 sum name
     while read -r sum name; do
         checked=$((checked + 1))
         local bare=${name#V3_}
@@ -61,9 +55,6 @@ shown_pointer() {
     *) DISPLAY=$(cat "$state/display") "$x_pointer" ;;
     esac
 }
-report() { # name, 1 if it passed
-    if (($2)); then echo "ok: $1"; else echo "FAIL: $1"; failures=$((failures + 1)); fi
-}
 run_case() { # name, expected status (a prefix of it), folder to verify
     cases=$((cases + 1))
     wine_run "$exe" &
@@ -77,7 +68,7 @@ run_case() { # name, expected status (a prefix of it), folder to verify
     [[ "$status" == "$2"* ]] || { echo "  status: $status"; ok=0; }
     [ "$pointer" = arrow ] || { echo "  pointer after the run: $pointer"; ok=0; }
     verify "$3" || ok=0
-    report "$1" "$ok"
+    check "$1" test "$ok" = 1
 }
 
 restore
@@ -107,12 +98,12 @@ run_case "a read-only new name" "Reading 'Zent.avi' Tutorial  70: Permission den
 restore
 seed V4_Zent.avi V3_Brasol.avi && mkdir "$tutorials/V3_Zent.avi" && remember "$tutorials"
 run_case "a folder named like an old copy" "We're Done!" "$tutorials"
-[ -d "$tutorials/V3_Zent.avi" ] || { echo "FAIL: the folder went"; failures=$((failures + 1)); }
+check "the folder named like an old copy stays" test -d "$tutorials/V3_Zent.avi"
 
 restore
 mkdir -p "$x86" && echo "not a folder" >"$root" && remember "$x86"
 run_case "Zorvel Pro as a plain file" "We're Done!" "$x86"
-[ "$(cat "$root")" = "not a folder" ] || { echo "FAIL: the file changed"; failures=$((failures + 1)); }
+check "the file named like the install folder keeps its content" test "$(cat "$root")" = "not a folder"
 rm -f "$root"
 
 restore
@@ -154,7 +145,7 @@ wait "$app"
 verify "$tutorials" || ok=0
 [ "$(stat -c %s "$tutorials/ZV_Brasol.avi" 2>/dev/null)" = $((4500 << 20)) ] ||
     { echo "  the large copy has the wrong size"; ok=0; }
-report "a tutorial larger than 4 GiB, the hourglass during its copy" "$ok"
+check "a tutorial larger than 4 GiB, the hourglass during its copy" test "$ok" = 1
 
 restore
 mkdir -p "$state/small" "$root"
@@ -188,14 +179,9 @@ wait "$app"
 expected=$(for n in "${names[@]}"; do echo "ZV_$n.avi:$n"; done | sort)
 actual=$(cd "$tutorials" && for f in *; do echo "$f:$(cat "$f")"; done | sort)
 checked=$((checked + 45))
-if [ "$three_runs" = "We're Done!|We're Done!|We're Done!|" ] && [ "$actual" = "$expected" ] &&
-    [ "$pointer" = arrow ]; then
-    echo "ok: three runs over every old naming"
-else
-    echo "FAIL: three runs over every old naming: $three_runs pointer: $pointer"
+check "three runs over every old naming ($three_runs pointer $pointer)" \
+    test "$three_runs|$pointer|$actual" = "We're Done!|We're Done!|We're Done!||arrow|$expected" ||
     diff <(echo "$expected") <(echo "$actual")
-    failures=$((failures + 1))
-fi
 
 # Planted links. Each case plants links in the Tutorials folder and runs the
 # tool: no file outside the folder, nor the folder's other file, may change, no
@@ -211,7 +197,7 @@ link_cases=(
     "a link loop at the new name|We're Done!|seed V3_Zent.avi; ln -s ZV_Zent.avi ZV_Zent.avi"
     "a link at the new name|We're Done!|seed V3_Zent.avi; ln -s '$far' ZV_Zent.avi"
 )
-link_runs=0 outside_changed=0
+outside_changed=0
 for entry in "${link_cases[@]}"; do
     IFS='|' read -r name expected arrange <<<"$entry"
     restore
@@ -220,18 +206,13 @@ for entry in "${link_cases[@]}"; do
     remember "$tutorials"
     protected=$(md5sum "$outside" "$far" "$notes")
     run_case "$name" "$expected" "$tutorials"
-    link_runs=$((link_runs + 1))
-    if [ "$(md5sum "$outside" "$far" "$notes" 2>&1)" != "$protected" ]; then
-        echo "FAIL: $name: a file outside the tutorials changed"
-        outside_changed=$((outside_changed + 1)) failures=$((failures + 1))
-    fi
-    if [ -L "$tutorials/ZV_Zent.avi" ]; then
-        echo "FAIL: $name: the link at the new name was followed, not replaced"
-        failures=$((failures + 1))
-    fi
+    check "$name: no file outside the tutorials changed" \
+        test "$(md5sum "$outside" "$far" "$notes" 2>&1)" = "$protected" ||
+        outside_changed=$((outside_changed + 1))
+    check "$name: no link stands at the new name" test ! -L "$tutorials/ZV_Zent.avi"
 done
 rm -f "$outside" "$far"
-echo "$link_runs planted-link cases ran, $outside_changed changed a file outside"
+echo "${#link_cases[@]} planted-link cases ran, $outside_changed changed a file outside"
 
 # Crashes: every process of the prefix killed at once, server first, as a power
 # cut stops everything, at moments around the copy, the rename and the deletion
@@ -281,7 +262,6 @@ crash_points=(
     "10 ms after the old copy starts to go|-V3_Brasol.avi|0.01"
     "while the old copy is freed|+V3_Brasol.avi.deleting|0"
 )
-crashes=0
 for entry in "${crash_points[@]}"; do
     IFS='|' read -r name trigger delay <<<"$entry"
     restore
@@ -299,10 +279,9 @@ for entry in "${crash_points[@]}"; do
     wait "$crasher" || echo "  (the moment never came: $trigger)"
     wait "$app"
     "$here/../../cmake/wine-session.sh" up "$state" >/dev/null
-    crashes=$((crashes + 1))
     run_case "a crash $name, then a run" "We're Done!" "$tutorials"
 done
-echo "$crashes crashes"
+echo "${#crash_points[@]} crashes"
 
 echo "$cases fault cases ran, $checked tutorial files checked, $lost lost, $failures failed"
 ((failures == 0 && lost == 0)) || exit 1

@@ -352,6 +352,50 @@ TEST_F(MainWindowTest, LaidOutAtTheSystemDpi) {
     ExpectLaidOutAt(LayoutAt(dpi));
 }
 
+// Where Windows 10's resolution functions are missing, as on Windows 7, each
+// fallback gives what the function gives: at the system resolution, and for
+// the message font also at twice it.
+TEST_F(MainWindowTest, DpiFallbacksAgreeWithTheNewerFunctions) {
+    constexpr platform::DpiFunctions kWindows7{};
+    const platform::DpiFunctions& newer = platform::SystemDpiFunctions();
+    ASSERT_NE(newer.getDpiForWindow, nullptr);
+    ASSERT_NE(newer.getDpiForSystem, nullptr);
+    ASSERT_NE(newer.adjustWindowRectExForDpi, nullptr);
+    ASSERT_NE(newer.systemParametersInfoForDpi, nullptr);
+    ASSERT_NE(newer.getSystemMetricsForDpi, nullptr);
+
+    const UINT dpi = platform::SystemDpi(newer);
+    EXPECT_EQ(platform::SystemDpi(kWindows7), dpi);
+    EXPECT_EQ(platform::WindowDpi(Main(), kWindows7), platform::WindowDpi(Main(), newer));
+
+    constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+    RECT expected{0, 0, 439, 262};
+    RECT fallback = expected;
+    ASSERT_TRUE(platform::AdjustWindowRectAtDpi(&expected, kStyle, FALSE, WS_EX_DLGMODALFRAME, dpi,
+                                                newer));
+    ASSERT_TRUE(platform::AdjustWindowRectAtDpi(&fallback, kStyle, FALSE, WS_EX_DLGMODALFRAME, dpi,
+                                                kWindows7));
+    EXPECT_TRUE(::EqualRect(&fallback, &expected));
+
+    for (const int metric : {SM_CXICON, SM_CYICON, SM_CXSMICON, SM_CYSMICON}) {
+        EXPECT_EQ(platform::SystemMetricAtDpi(metric, dpi, kWindows7),
+                  platform::SystemMetricAtDpi(metric, dpi, newer))
+            << "metric " << metric;
+    }
+    for (const UINT asked : {dpi, dpi * 2}) {
+        NONCLIENTMETRICSW wanted{};
+        wanted.cbSize = sizeof(wanted);
+        NONCLIENTMETRICSW got = wanted;
+        ASSERT_TRUE(platform::SystemParametersInfoAtDpi(SPI_GETNONCLIENTMETRICS, sizeof(wanted),
+                                                        &wanted, 0, asked, newer));
+        ASSERT_TRUE(platform::SystemParametersInfoAtDpi(SPI_GETNONCLIENTMETRICS, sizeof(got), &got,
+                                                        0, asked, kWindows7));
+        EXPECT_EQ(got.lfMessageFont.lfHeight, wanted.lfMessageFont.lfHeight)
+            << "at " << asked << " DPI";
+        EXPECT_STREQ(got.lfMessageFont.lfFaceName, wanted.lfMessageFont.lfFaceName);
+    }
+}
+
 TEST_F(MainWindowTest, LabelFontsAfterLoading) {
     struct Expected {
         ControlId id;

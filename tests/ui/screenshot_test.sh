@@ -8,14 +8,7 @@
 set -uo pipefail
 state=$(readlink -f "$1") exe=$2 driver=$3 output=$4
 source "$(dirname "$(readlink -f "$0")")/tool_session.sh"
-colours='HKCU\Control Panel\Colors'
-saved_colours="Z:${state//\//\\}\\colours.reg"
-restore_colours() {
-    [ -f "$state/colours.reg" ] || return 0
-    wine_run reg delete "$colours" /f >/dev/null && wine_run reg import "$saved_colours" >/dev/null &&
-        rm -f "$state/colours.reg"
-}
-trap 'end_tool; restore_colours; clear_install; rm -f "$state/screen.xwd" "$state/screen.png"' EXIT
+trap 'end_tool; restore_settings; clear_install; rm -f "$state/screen.xwd" "$state/screen.png"' EXIT
 
 check "the tool starts" start_tool || exit 1
 read -r client_left client_top _ < <(drive rect client)
@@ -119,10 +112,9 @@ clear_install
 
 # A high-contrast scheme, white on black, set as Wine takes it: through the
 # prefix's colours, which programs read when they start.
-wine_run reg export "$colours" "$saved_colours" /y >/dev/null || exit 1
 for pair in "Window=0 0 0" "WindowText=255 255 255" "ButtonFace=0 0 0" "ButtonText=255 255 255" \
     "WindowFrame=255 255 255"; do
-    wine_run reg add "$colours" /v "${pair%%=*}" /t REG_SZ /d "${pair#*=}" /f >/dev/null
+    set_setting 'HKCU\Control Panel\Colors' "${pair%%=*}" REG_SZ "${pair#*=}" || exit 1
 done
 check "the tool starts in high contrast" start_tool || exit 1
 screenshot

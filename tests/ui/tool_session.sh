@@ -11,11 +11,37 @@ drive() { wine_run "$driver" "$@" | tr -d '\r'; }
 check() { # description, command...
     if "${@:2}"; then echo "ok: $1"; else echo "FAIL: $1"; failures=$((failures + 1)); fi
 }
+# Values set in the prefix's registry, which programs read when they start, as
+# "key|name|type|=previous data", with nothing after the last bar where there
+# was no value. restore_settings puts each back, or removes it.
+saved_settings=()
+set_setting() { # key name type data
+    local previous
+    previous=$(wine_run reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+        awk -v name="$2" '$1 == name { sub(/^[ \t]*[^ \t]+[ \t]+[^ \t]+[ \t]*/, ""); print "=" $0 }')
+    saved_settings+=("$1|$2|$3|$previous")
+    wine_run reg add "$1" /v "$2" /t "$3" /d "$4" /f >/dev/null
+}
+restore_settings() {
+    local i key name type previous
+    for ((i = ${#saved_settings[@]} - 1; i >= 0; i--)); do
+        IFS='|' read -r key name type previous <<<"${saved_settings[i]}"
+        if [ -z "$previous" ]; then
+            wine_run reg delete "$key" /v "$name" /f >/dev/null 2>&1
+        elif [ "$type" = REG_DWORD ]; then
+            wine_run reg add "$key" /v "$name" /t "$type" /d "$((${previous#=}))" /f >/dev/null
+        else
+            wine_run reg add "$key" /v "$name" /t "$type" /d "${previous#=}" /f >/dev/null
+        fi
+    done
+    saved_settings=()
+}
 clear_install() {
     chmod -R u+w "$drive_c/Program Files (x86)/Zorvel Pro" "$drive_c/Program Files/Zorvel Pro" 2>/dev/null
     rm -rf "$drive_c/Program Files (x86)/Zorvel Pro" "$drive_c/Program Files/Zorvel Pro"
 }
 seed() { # names... under the Tutorials folder, each holding its own name
+    local name
     mkdir -p "$tutorials"
     for name; do printf 'content of %s\n' "$name" >"$tutorials/$name"; done
 }
