@@ -81,6 +81,7 @@ using UniqueBrush = UniqueAny<GdiObjectTraits<HBRUSH>>;
 using UniqueBitmap = UniqueAny<GdiObjectTraits<HBITMAP>>;
 using UniqueIcon = UniqueAny<HandleTraits<HICON, ::DestroyIcon>>;
 using UniqueScreenDc = UniqueAny<ScreenDcTraits>;
+using UniqueModule = UniqueAny<HandleTraits<HMODULE, ::FreeLibrary>>;
 
 // Undoes an action at the end of a scope unless dismissed.
 template <class Action>

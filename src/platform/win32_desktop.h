@@ -30,11 +30,6 @@ public:
     // window's own.
     HCURSOR OverrideCursor() const noexcept { return overrideCursor_; }
 
-    // Runs a task on the desktop's worker thread, after those given before, and
-    // returns at once; what the task throws is dropped. False if the worker
-    // could not be started.
-    bool RunInBackground(std::function<void()> task);
-
     // Runs an operation on the desktop's worker thread. Meanwhile this thread repaints and
     // answers messages sent from other threads, but takes no input, so that no
     // click or key can start anything while the operation runs. What the
@@ -46,6 +41,12 @@ public:
 
 private:
     class Worker;
+
+    // Runs a task on the worker thread, which starts with the first task and
+    // lasts as long as the desktop, after those given before, and returns at
+    // once; what the task throws is dropped. False if the worker could not be
+    // started.
+    bool RunInBackground(std::function<void()> task);
 
     // Records a quit message; true if the message was one.
     bool TakeQuit(const MSG& message);

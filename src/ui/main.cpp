@@ -16,17 +16,6 @@ namespace {
 // One copy per machine: copies in two sessions would race on the same folder.
 constexpr wchar_t kSingleInstanceMutex[] = L"Global\\UpdateTutorialPath.ZV_CheckFiles";
 
-// A file in the system folder, by its full path; empty if the folder is unknown.
-std::wstring SystemFolderPath(const wchar_t* name) {
-    std::wstring path(MAX_PATH, L'\0');
-    const UINT length = ::GetSystemDirectoryW(path.data(), MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        return {};
-    }
-    path.resize(length);
-    return path + L'\\' + name;
-}
-
 void BringRunningCopyToFront() {
     if (const HWND running = ::FindWindowW(ui::kFrmUpdate.className.data(),
                                            ui::kFrmUpdate.title.data())) {
@@ -50,7 +39,7 @@ void RestrictDllSearch() {
     }
     // Under Wine, comctl32 loads msimg32 by a path that the restriction above
     // does not cover; loaded now from the system folder, it is found there.
-    const std::wstring msimg32 = SystemFolderPath(L"msimg32.dll");
+    const std::wstring msimg32 = platform::SystemFolderPath(L"msimg32.dll");
     if (!msimg32.empty()) {
         // Its own imports are looked for in the system folder too.
         ::LoadLibraryExW(msimg32.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);

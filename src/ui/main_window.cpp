@@ -160,6 +160,10 @@ MainWindow::~MainWindow() {
 bool MainWindow::Create(HINSTANCE instance) {
     instance_ = instance;
 
+    // Decoded before the window exists, so that the imaging component has come
+    // and gone before the window's own memory is taken: the peak is then the
+    // window's alone.
+    picture_ = LoadPictureResource(instance_, IDR_PICTURE);
     const SIZE size = WindowSizeForDpi(platform::SystemDpi());
     const HWND created = ::CreateWindowExW(
         kWindowExStyle, kFrmUpdate.className.data(), kFrmUpdate.title.data(), kWindowStyle,
@@ -179,42 +183,13 @@ bool MainWindow::Create(HINSTANCE instance) {
     return true;
 }
 
-// Decoding starts COM and the imaging component, which takes longer than the
-// rest of the start-up: the worker does it while the shown window answers
-// whoever asks. Started any earlier, it slows the window's own start, since
-// both wait for Wine's one server.
-void MainWindow::StartLoadingPicture() {
-    const HINSTANCE instance = instance_;
-    const HWND window = window_;
-    if (!desktop_.RunInBackground([instance, window] {
-            auto picture = std::make_unique<Picture>(LoadPictureResource(instance, IDR_PICTURE));
-            const auto carried = reinterpret_cast<LPARAM>(picture.get());
-            if (::PostMessageW(window, kPictureMessage, 0, carried)) {
-                static_cast<void>(picture.release());  // the window's now
-            }
-        })) {
-        OnPicture(std::make_unique<Picture>(LoadPictureResource(instance_, IDR_PICTURE)));
-    }
-}
-
 void MainWindow::Show(int showCommand) {
     ::ShowWindow(window_, showCommand);
     ::UpdateWindow(window_);
     FocusButton(Control(ControlId::cmdBegin));
-    StartLoadingPicture();
     // The accessibility services come once the window has answered what
     // waits for it: messages sent meanwhile are answered first.
     ::PostMessageW(window_, kAccessibilityMessage, 0, 0);
-}
-
-void MainWindow::OnPicture(std::unique_ptr<Picture> picture) {
-    if (!picture) {
-        return;
-    }
-    picture_ = std::move(*picture);
-    const PixelRect box = ToPixels(Definition(ControlId::Image1).bounds, static_cast<int>(dpi_));
-    const RECT area = {box.left, box.top, box.left + box.width, box.top + box.height};
-    ::InvalidateRect(window_, &area, FALSE);
 }
 
 // The status line as a live region, and its tooltip.
@@ -467,9 +442,6 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
                 OnSystemColoursChanged();
             }
             break;
-        case kPictureMessage:
-            OnPicture(std::unique_ptr<Picture>(reinterpret_cast<Picture*>(lParam)));
-            return 0;
         case kAccessibilityMessage:
             OnSetUpAccessibility();
             return 0;

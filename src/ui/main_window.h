@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <array>
-#include <memory>
 #include <string>
 
 #include "migration/window_services.h"
@@ -53,9 +52,7 @@ private:
         UINT fontDpi = 0;
     };
 
-    // lParam: a decoded Picture that the window takes over.
-    static constexpr UINT kPictureMessage = WM_APP + 1;
-    static constexpr UINT kAccessibilityMessage = WM_APP + 2;
+    static constexpr UINT kAccessibilityMessage = WM_APP + 1;
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -72,7 +69,6 @@ private:
     void CreateStatusTip();
     void UpdateStatusTip();
     void SetIcons();
-    void StartLoadingPicture();
     ControlState& State(ControlId id);
 
     void OnCommand(int id, int notification);
@@ -87,7 +83,6 @@ private:
     void OnDpiChanged(UINT dpi, const RECT& suggested);
     void OnSystemColoursChanged();
     void OnDestroy();
-    void OnPicture(std::unique_ptr<Picture> picture);
     void OnSetUpAccessibility();
 
     platform::Win32Desktop& desktop_;

@@ -11,9 +11,9 @@ struct Picture {
     SIZE size{};
 };
 
-// Decodes an image resource (RCDATA) with the Windows Imaging Component, in a
-// COM apartment of its own on the calling thread, whichever it is. An empty
-// picture on failure: the window is still usable without it.
+// Decodes a JPEG resource (RCDATA) with the Windows Imaging Component, which
+// is loaded for the call alone, in a COM apartment of its own on the calling
+// thread. An empty picture on failure: the window is still usable without it.
 Picture LoadPictureResource(HINSTANCE instance, int resourceId);
 
 }  // namespace ui

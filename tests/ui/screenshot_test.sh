@@ -31,7 +31,7 @@ coloured() { read -r r g b <<<"$(rgb "$1" "$2")" && ((r + g + b < 600)); }
 framed() { ! white "$1" "$2"; }
 all() { local f=$1 x y; shift; while (($#)); do x=$1 y=$2; shift 2; "$f" "$x" "$y" || return 1; done; }
 
-# The picture is decoded just after the window first shows; give it a moment.
+# The window may still be drawing itself; give it a moment.
 for _ in $(seq 20); do
     screenshot || { echo "FAIL: no screenshot"; exit 1; }
     coloured 363 100 && break
