@@ -144,7 +144,7 @@ startup "$exe" "Update ZorvelPro" >/dev/null
 startup "$same" "Update ZorvelPro" >/dev/null
 startup "$minimal" "Minimal window" >/dev/null
 startup_tool=() startup_same=() startup_min=()
-for ((r = 1; r <= (smoke ? 1 : 11); r++)); do
+for ((r = 1; r <= (smoke ? 1 : 31); r++)); do
     startup_tool+=("$(startup "$exe" "Update ZorvelPro")")
     startup_same+=("$(startup "$same" "Update ZorvelPro")")
     startup_min+=("$(startup "$minimal" "Minimal window")")
@@ -208,8 +208,8 @@ run_adds_mib=$(awk -v a="$run_b" -v b="$idle_tool_b" 'BEGIN {printf "%.2f", (a -
     echo "| Move 15 x $size_mib MiB (median of $rounds) | $tool_ms ms | native cp+fsync+rm $native_ms ms | $ratio_native | <= 1.15 |"
     echo "| Move 15 x $size_mib MiB (median of $rounds) | $tool_ms ms | native dd conv=fsync+rm $dd_ms ms | $ratio_dd | |"
     echo "| Move 15 x $size_mib MiB (median of $rounds) | $tool_ms ms | batch copy /Y + del $batch_ms ms | $ratio_batch | <= 1.3 |"
-    echo "| Start-up to \"...standing by\" (median of $((smoke ? 1 : 11))) | $startup_tool_ms ms | same window $startup_same_ms ms | $(ratio "$startup_tool_ms" "$startup_same_ms") | <= 1.05 |"
-    echo "| Start-up to a shown window (median of $((smoke ? 1 : 11))) | $startup_tool_ms ms | bare window $startup_min_ms ms | $(ratio "$startup_tool_ms" "$startup_min_ms") | |"
+    echo "| Start-up to \"...standing by\" (median of $((smoke ? 1 : 31))) | $startup_tool_ms ms | same window $startup_same_ms ms | $(ratio "$startup_tool_ms" "$startup_same_ms") | <= 1.05 |"
+    echo "| Start-up to a shown window (median of $((smoke ? 1 : 31))) | $startup_tool_ms ms | bare window $startup_min_ms ms | $(ratio "$startup_tool_ms" "$startup_min_ms") | |"
     echo "| Idle peak working set | $(mib "$idle_tool_b") MiB | same window $(mib "$idle_same_b") MiB | $(ratio "$idle_tool_b" "$idle_same_b") | <= 1.05 |"
     echo "| Peak working set during a run | $(mib "$run_b") MiB | idle peak $(mib "$idle_tool_b") MiB | +$run_adds_mib MiB | <= +1 MiB |"
     cat "$out/replies"
