@@ -466,29 +466,28 @@ TEST_F(MainWindowTest, FocusStartsOnBeginAndTabMovesBetweenTheButtons) {
     EXPECT_EQ(::GetWindow(first, GW_HWNDNEXT), Control(ControlId::Label2));
 }
 
-TEST_F(MainWindowTest, EnterPressesTheFocusedButtonAndEscNothing) {
+TEST_F(MainWindowTest, EnterAndSpacePressTheFocusedButtonAndEscNothing) {
     // From the start, as after Tab.
     PressKey(VK_ESCAPE);
     EXPECT_EQ(files_.Runs(), 0);
     PressKey(VK_RETURN);
     EXPECT_EQ(files_.Runs(), 1);
     EXPECT_EQ(window_.Read(), L"We're Done!");
+    PressKey(VK_SPACE);
+    EXPECT_EQ(files_.Runs(), 2);
 
     PressKey(VK_TAB);
     PressKey(VK_ESCAPE);
     ASSERT_TRUE(::IsWindow(Main()));
     PressKey(VK_RETURN);
     EXPECT_FALSE(::IsWindow(Main())) << "Enter on Exit";
-    EXPECT_EQ(files_.Runs(), 1);
-}
-
-TEST_F(MainWindowTest, SpaceOnBeginStartsARun) {
-    PressKey(VK_SPACE);
-    EXPECT_EQ(files_.Runs(), 1);
-    EXPECT_EQ(TextOf(Control(ControlId::lblNotify)), L"We're Done!");
+    EXPECT_EQ(files_.Runs(), 2);
 }
 
 TEST_F(MainWindowTest, EachClickOnBeginIsOneRunAndTheLastTextStays) {
+    // Pending when the first run starts, so taken and ignored by its first
+    // event pass.
+    ::PostMessageW(Control(ControlId::cmdBegin), BM_CLICK, 0, 0);
     for (long run = 1; run <= 2; ++run) {
         ::SendMessageW(Control(ControlId::cmdBegin), BM_CLICK, 0, 0);
         EXPECT_EQ(files_.Runs(), run);
@@ -501,15 +500,6 @@ TEST_F(MainWindowTest, EachClickOnBeginIsOneRunAndTheLastTextStays) {
     EXPECT_EQ(files_.probes.size(), 2u * (1 + 15 * 3));
 }
 
-TEST_F(MainWindowTest, ClickOnBeginDuringARunIsIgnored) {
-    // Pending when the run starts, so taken by the run's first event pass.
-    ::PostMessageW(Control(ControlId::cmdBegin), BM_CLICK, 0, 0);
-    ::SendMessageW(Control(ControlId::cmdBegin), BM_CLICK, 0, 0);
-    EXPECT_TRUE(desktop_.ProcessPendingEvents());
-    EXPECT_EQ(files_.Runs(), 1);
-    EXPECT_EQ(window_.Read(), L"We're Done!");
-}
-
 TEST_F(MainWindowTest, CloseDuringARunStopsItBeforeTheNextFile) {
     ::PostMessageW(Main(), WM_CLOSE, 0, 0);
     ::SendMessageW(Control(ControlId::cmdBegin), BM_CLICK, 0, 0);
@@ -518,35 +508,6 @@ TEST_F(MainWindowTest, CloseDuringARunStopsItBeforeTheNextFile) {
     EXPECT_EQ(files_.probes, std::vector<std::wstring>{kRootSelector});
     EXPECT_EQ(desktop_.OverrideCursor(), nullptr);
     EXPECT_FALSE(desktop_.ProcessPendingEvents());
-}
-
-TEST(MainWindowEnd, ExitAndTheCloseBoxEndTheProgram) {
-    enum class Way { ExitButton, CloseBox, CloseMessage };
-    for (const Way way : {Way::ExitButton, Way::CloseBox, Way::CloseMessage}) {
-        SCOPED_TRACE(static_cast<int>(way));
-        platform::Win32Desktop desktop;
-        RecordingFiles files;
-        ui::MainWindow window(desktop, files);
-        ASSERT_TRUE(ui::MainWindow::RegisterWindowClass(::GetModuleHandleW(nullptr)));
-        ASSERT_TRUE(window.Create(::GetModuleHandleW(nullptr)));
-        window.Show(SW_SHOWNORMAL);
-        const HWND handle = window.Handle();
-        switch (way) {
-            case Way::ExitButton:
-                ::SendMessageW(window.Control(ControlId::cmdExit), BM_CLICK, 0, 0);
-                break;
-            case Way::CloseBox:
-                ::SendMessageW(handle, WM_SYSCOMMAND, SC_CLOSE, 0);
-                break;
-            case Way::CloseMessage:
-                ::SendMessageW(handle, WM_CLOSE, 0, 0);
-                break;
-        }
-        EXPECT_FALSE(::IsWindow(handle));
-        // With its only window gone the program's message loop ends.
-        EXPECT_FALSE(desktop.ProcessPendingEvents());
-        EXPECT_EQ(files.Runs(), 0);
-    }
 }
 
 TEST_F(MainWindowTest, StatusLineKeepsAnyTextExactlyWithinItsBox) {
