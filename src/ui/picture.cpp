@@ -20,7 +20,8 @@ constexpr CLSID kWicJpegDecoder = {
 
 // The imaging component, from the system folder by its full path so that no
 // copy beside the program is ever taken for it. Loaded for the decoding alone:
-// through COM, it and its DLLs would stay until the program ends.
+// loaded by COM, it and its DLLs may stay until the program ends (under Wine
+// they do, about 1.8 MiB).
 class ImagingComponent {
   public:
     ImagingComponent() {
