@@ -113,38 +113,24 @@ void Win32Desktop::SetMousePointer(int pointerCode) {
     ::SetCursor(overrideCursor_ != nullptr ? overrideCursor_ : ::LoadCursorW(nullptr, IDC_ARROW));
 }
 
-bool Win32Desktop::RunInBackground(std::function<void()> task) {
-    if (!worker_) {
-        worker_ = Worker::Start();
-    }
-    if (!worker_) {
-        return false;
-    }
-    worker_->Give([task = std::move(task)] {
-        try {
-            task();
-        } catch (...) {
-            // Nobody waits for it: a task in the background reports its own
-            // outcome, and what it could not do is not done.
-        }
-    });
-    return true;
-}
-
 void Win32Desktop::RunWhilePainting(const std::function<void()>& operation) {
     const UniqueHandle finished(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    std::exception_ptr thrown;
-    if (!finished || !RunInBackground([&] {
-            try {
-                operation();
-            } catch (...) {
-                thrown = std::current_exception();
-            }
-            ::SetEvent(finished.get());
-        })) {
+    if (finished && !worker_) {
+        worker_ = Worker::Start();  // with the first operation, and kept
+    }
+    if (!finished || !worker_) {
         operation();
         return;
     }
+    std::exception_ptr thrown;
+    worker_->Give([&] {
+        try {
+            operation();
+        } catch (...) {
+            thrown = std::current_exception();
+        }
+        ::SetEvent(finished.get());
+    });
     const HANDLE waitFor = finished.get();
     for (;;) {
         const DWORD woken = ::MsgWaitForMultipleObjectsEx(1, &waitFor, kPaintPollMs,

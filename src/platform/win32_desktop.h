@@ -33,7 +33,9 @@ public:
     // Runs an operation on the desktop's worker thread. Meanwhile this thread repaints and
     // answers messages sent from other threads, but takes no input, so that no
     // click or key can start anything while the operation runs. What the
-    // operation throws is thrown again here.
+    // operation throws is thrown again here. The worker starts with the first
+    // operation and lasts as long as the desktop; without it, the operation
+    // runs on this thread.
     void RunWhilePainting(const std::function<void()>& operation);
 
     // Runs the message loop until the program is asked to end; returns its exit code.
@@ -41,12 +43,6 @@ public:
 
 private:
     class Worker;
-
-    // Runs a task on the worker thread, which starts with the first task and
-    // lasts as long as the desktop, after those given before, and returns at
-    // once; what the task throws is dropped. False if the worker could not be
-    // started.
-    bool RunInBackground(std::function<void()> task);
 
     // Records a quit message; true if the message was one.
     bool TakeQuit(const MSG& message);

@@ -30,9 +30,8 @@ class ImagingComponent {
             module_.reset(::LoadLibraryExW(path.c_str(), nullptr, 0));
         }
         if (module_) {
-            // Through void (*)(), which converts to any function pointer type.
-            getClassObject_ = reinterpret_cast<GetClassObject>(
-                reinterpret_cast<void (*)()>(::GetProcAddress(module_.get(), "DllGetClassObject")));
+            getClassObject_ =
+                platform::ExportedFunction<GetClassObject>(module_.get(), "DllGetClassObject");
         }
     }
 
