@@ -12,8 +12,7 @@ set -uo pipefail
 objdump=$1 exe=$2 arch=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-check() { if "${@:2}"; then echo "ok: $1"; else echo "FAIL: $1"; failures=$((failures + 1)); fi; }
+source "$(dirname "$(readlink -f "$0")")/../checks.sh"
 has() { grep -q -- "$1" <<<"$2"; }
 
 headers=$("$objdump" -p "$exe") || { echo "FAIL: cannot read $exe"; exit 1; }

@@ -10,8 +10,7 @@ cd "$(dirname "$0")/../.."
 repo=$(pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-check() { if "${@:2}"; then echo "ok: $1"; else echo "FAIL: $1"; failures=$((failures + 1)); fi; }
+source tests/checks.sh
 
 # The sources as they are, committed or not, without the build trees.
 mkdir "$work/copy"

@@ -4,13 +4,10 @@
 here=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
 drive_c="$state/prefix/drive_c"
 tutorials="$drive_c/Program Files (x86)/Zorvel Pro/Tutorials"
-failures=0
+source "$here/../checks.sh"
 
 wine_run() { "$here/../../cmake/wine-run.sh" "$state" "$@"; }
 drive() { wine_run "$driver" "$@" | tr -d '\r'; }
-check() { # description, command...
-    if "${@:2}"; then echo "ok: $1"; else echo "FAIL: $1"; failures=$((failures + 1)); fi
-}
 # Values set in the prefix's registry, which programs read when they start, as
 # "key|name|type|=previous data", with nothing after the last bar where there
 # was no value. restore_settings puts each back, or removes it.
