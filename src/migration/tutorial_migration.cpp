@@ -1,5 +1,7 @@
 #include "migration/tutorial_migration.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <new>
 #include <string>
 
@@ -36,27 +38,53 @@ public:
             !Continue(s_.files.MakeFolder(root_ + kTutorialsFolder))) {
             return;
         }
+        if (s_.progress != nullptr) {
+            s_.progress->Start(BytesToMove());
+        }
         for (const std::wstring_view name : kTutorialCatalogue) {
             s_.status.Write(L"Reading '" + std::wstring(name) + L"' Tutorial");
             if (!s_.desktop.ProcessPendingEvents()) {
                 // The window was closed during the pass: touch no further file.
-                s_.cursor.Off();
+                Finish();
                 return;
             }
             if (!MoveFirstOldCopy(name)) {
                 return;
             }
         }
-        s_.cursor.Off();
+        Finish();
         s_.status.Write(L"We're Done!");
     }
 
     void Stop(const RuntimeError& failure) {
         s_.status.Write(WithErrorReport(s_.status.Read(), failure));
-        s_.cursor.Off();
+        s_.status.Explain(failure.cause);
+        Finish();
     }
 
   private:
+    void Finish() {
+        s_.cursor.Off();
+        if (s_.progress != nullptr) {
+            s_.progress->Finish();
+        }
+    }
+
+    // The length of the first old copy of every tutorial: what the run will
+    // move, as far as can be told before it starts.
+    std::uint64_t BytesToMove() {
+        std::uint64_t total = 0;
+        for (const std::wstring_view name : kTutorialCatalogue) {
+            for (const std::wstring_view prefix : kLegacyPrefixes) {
+                if (const auto length = s_.files.QueryLength(root_ + prefix + name); length.ok()) {
+                    total += static_cast<std::uint64_t>(std::max<std::int64_t>(length.value(), 0));
+                    break;
+                }
+            }
+        }
+        return total;
+    }
+
     ProbeResult Probe(const std::wstring& path) { return FileExist(path, s_.files, s_.desktop); }
 
     // Returns false when the step failed with an error that stops the run; the
@@ -70,23 +98,17 @@ public:
     }
 
     // What a run that was cut short left beside the tutorial's names never
-    // counts as a tutorial.
-    bool DiscardLeftovers(std::wstring_view name) {
-        if (!Continue(s_.files.DiscardLeftovers(root_ + kNewNamePrefix + name))) {
-            return false;
-        }
+    // counts as a tutorial. What cannot go now stays for the next run; should
+    // this run need its name, the step that needs it says why it failed.
+    void DiscardLeftovers(std::wstring_view name) {
+        static_cast<void>(s_.files.DiscardLeftovers(root_ + kNewNamePrefix + name));
         for (const std::wstring_view prefix : kLegacyPrefixes) {
-            if (!Continue(s_.files.DiscardLeftovers(root_ + prefix + name))) {
-                return false;
-            }
+            static_cast<void>(s_.files.DiscardLeftovers(root_ + prefix + name));
         }
-        return true;
     }
 
     bool MoveFirstOldCopy(std::wstring_view name) {
-        if (!DiscardLeftovers(name)) {
-            return false;
-        }
+        DiscardLeftovers(name);
         const std::wstring newName = root_ + kNewNamePrefix + name;
         for (const std::wstring_view prefix : kLegacyPrefixes) {
             const std::wstring candidate = root_ + prefix + name;

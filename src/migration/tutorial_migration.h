@@ -13,6 +13,7 @@ struct MigrationServices {
     platform::Desktop& desktop;
     StatusLine& status;
     BusyCursor& cursor;
+    WorkProgress* progress = nullptr;
 };
 
 // Moves the first old copy of each catalogued tutorial to its "ZV_" name: a

@@ -10,14 +10,20 @@ namespace platform {
 
 // A failed platform operation, as the tool's error handling sees it: a number
 // in the classic BASIC runtime-error numbering and a description text. The
-// system's own error code travels with it, for whoever has to find the cause;
-// 0 where the failure did not come from the system.
+// system's own error code travels with it, 0 where the failure did not come
+// from the system, and so does, for whoever has to find the cause, the
+// operation that failed with the system's own words.
 struct RuntimeError {
     std::int32_t number = 0;
     std::wstring description;
     std::uint32_t win32Code = 0;
+    std::wstring cause = {};
 
-    friend bool operator==(const RuntimeError&, const RuntimeError&) = default;
+    // The same failure, whichever operation met it.
+    friend bool operator==(const RuntimeError& left, const RuntimeError& right) {
+        return left.number == right.number && left.description == right.description &&
+               left.win32Code == right.win32Code;
+    }
 };
 
 // The numbers that callers tell apart.

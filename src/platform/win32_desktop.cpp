@@ -36,23 +36,35 @@ public:
 
     // Queues a task; an empty one stops the thread.
     void Give(std::function<void()> task) {
-        ::AcquireSRWLockExclusive(&lock_);
-        tasks_.push_back(std::move(task));
-        ::ReleaseSRWLockExclusive(&lock_);
+        {
+            const Lock held(lock_);
+            tasks_.push_back(std::move(task));
+        }
         ::WakeConditionVariable(&given_);
     }
 
 private:
     Worker() = default;
 
+    // Holds the lock for a scope, whatever leaves it.
+    class Lock {
+    public:
+        explicit Lock(SRWLOCK& lock) : lock_(lock) { ::AcquireSRWLockExclusive(&lock_); }
+        Lock(const Lock&) = delete;
+        Lock& operator=(const Lock&) = delete;
+        ~Lock() { ::ReleaseSRWLockExclusive(&lock_); }
+
+    private:
+        SRWLOCK& lock_;
+    };
+
     std::function<void()> Next() {
-        ::AcquireSRWLockExclusive(&lock_);
+        const Lock held(lock_);
         while (tasks_.empty()) {
             ::SleepConditionVariableSRW(&given_, &lock_, INFINITE, 0);
         }
         std::function<void()> task = std::move(tasks_.front());
         tasks_.pop_front();
-        ::ReleaseSRWLockExclusive(&lock_);
         return task;
     }
 
@@ -86,6 +98,7 @@ bool Win32Desktop::TakeQuit(const MSG& message) {
     }
     quitting_ = true;
     exitCode_ = static_cast<int>(message.wParam);
+    ending_.Raise();
     return true;
 }
 
@@ -133,8 +146,7 @@ void Win32Desktop::RunWhilePainting(const std::function<void()>& operation) {
     });
     const HANDLE waitFor = finished.get();
     for (;;) {
-        const DWORD woken = ::MsgWaitForMultipleObjectsEx(1, &waitFor, kPaintPollMs,
-                                                          QS_PAINT | QS_SENDMESSAGE,
+        const DWORD woken = ::MsgWaitForMultipleObjectsEx(1, &waitFor, kPaintPollMs, QS_ALLINPUT,
                                                           MWMO_INPUTAVAILABLE);
         if (woken == WAIT_OBJECT_0) {
             break;
@@ -143,12 +155,7 @@ void Win32Desktop::RunWhilePainting(const std::function<void()>& operation) {
             ::WaitForSingleObject(waitFor, INFINITE);
             break;
         }
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT | PM_QS_SENDMESSAGE)) {
-            if (!TakeQuit(message)) {
-                ::DispatchMessageW(&message);
-            }
-        }
+        ProcessPendingEvents();
     }
     if (thrown) {
         std::rethrow_exception(thrown);
@@ -157,8 +164,12 @@ void Win32Desktop::RunWhilePainting(const std::function<void()>& operation) {
 
 int Win32Desktop::RunMessageLoop() {
     MSG message;
-    while (!quitting_ && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
-        Dispatch(message);
+    while (!quitting_) {
+        const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+        if (got == -1) {
+            break;
+        }
+        Dispatch(message);  // takes the quit message's exit code too
     }
     return exitCode_;
 }

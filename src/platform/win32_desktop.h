@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+#include "platform/cancel_signal.h"
 #include "platform/desktop.h"
 
 namespace platform {
@@ -30,13 +31,16 @@ public:
     // window's own.
     HCURSOR OverrideCursor() const noexcept { return overrideCursor_; }
 
-    // Runs an operation on the desktop's worker thread. Meanwhile this thread repaints and
-    // answers messages sent from other threads, but takes no input, so that no
-    // click or key can start anything while the operation runs. What the
-    // operation throws is thrown again here. The worker starts with the first
-    // operation and lasts as long as the desktop; without it, the operation
-    // runs on this thread.
+    // Runs an operation on the desktop's worker thread while this thread goes
+    // on dispatching the window's events, so that the window answers and can
+    // be closed meanwhile; once it is, Ending() is raised for the operation to
+    // stop. What the operation throws is thrown again here. The worker starts
+    // with the first operation and lasts as long as the desktop; without it,
+    // the operation runs on this thread.
     void RunWhilePainting(const std::function<void()>& operation);
+
+    // Raised once the program has been asked to end.
+    const CancelSignal& Ending() const noexcept { return ending_; }
 
     // Runs the message loop until the program is asked to end; returns its exit code.
     int RunMessageLoop();
@@ -52,6 +56,7 @@ private:
     HCURSOR overrideCursor_ = nullptr;
     bool quitting_ = false;
     int exitCode_ = 0;
+    CancelSignal ending_;
     std::unique_ptr<Worker> worker_;
 };
 

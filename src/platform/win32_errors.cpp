@@ -86,6 +86,16 @@ RuntimeError RuntimeErrorFromWin32(DWORD code) {
     return {static_cast<std::int32_t>(HRESULT_FROM_WIN32(code)), SystemMessage(code), code};
 }
 
+Result<void> WithOperation(Result<void> result, const std::wstring& operation) {
+    if (result.ok() || result.error().win32Code == 0) {
+        return result;
+    }
+    RuntimeError failure = result.error();
+    failure.cause = operation + L": " + SystemMessage(failure.win32Code) + L" (" +
+                    std::to_wstring(failure.win32Code) + L")";
+    return failure;
+}
+
 RuntimeError RefusedLink() { return RuntimeErrorFromWin32(kErrorStoppedOnLink); }
 
 std::vector<RuntimeError> ClassicRuntimeErrors() {

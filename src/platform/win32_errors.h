@@ -25,6 +25,11 @@ RuntimeError RefusedLink();
 // the tool's own description, each once.
 std::vector<RuntimeError> ClassicRuntimeErrors();
 
+// A failure with the operation that met it named, for example
+// "Deleting 'V3_Zent.avi': Access is denied. (5)"; a failure that did not come
+// from the system is left as it is.
+Result<void> WithOperation(Result<void> result, const std::wstring& operation);
+
 inline RuntimeError LastRuntimeError() { return RuntimeErrorFromWin32(::GetLastError()); }
 
 // The system's own text for a Win32 error code, without the trailing line break.

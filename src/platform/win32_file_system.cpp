@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <array>
 #include <cstddef>
 #include <cstring>
 #include <memory>
@@ -11,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_identity.h"
 #include "platform/unique_win32.h"
 #include "platform/win32_errors.h"
 
@@ -18,10 +18,10 @@ namespace platform {
 namespace {
 
 // Big enough that system calls cost nothing, small enough to stay in the
-// processor's cache: 1 MiB chunks copied markedly slower under Wine.
+// processor's cache and to stop soon once the program is asked to end.
 constexpr DWORD kCopyChunkBytes = 256 << 10;
 
-// Each step of cutting a file short is one short wait for the Wine server.
+// Freed in steps, a large file never holds up the system for long.
 constexpr LONGLONG kReleaseStepBytes = LONGLONG{16} << 20;
 
 // Where a file on its way out waits, once its name has gone, for its content
@@ -30,10 +30,38 @@ constexpr std::wstring_view kRemovalSuffix = L".deleting";
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-// What it takes to rename a file, cut it short and delete it.
+// What it takes to rename a file, change its attributes and delete it.
 constexpr DWORD kRemovalAccess = DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
 
-bool IsTransientRefusal(DWORD code) {
+// The longest pause between two tries at a file that another program holds.
+constexpr DWORD kLongestHoldPauseMs = 1000;
+
+// What the operations of one file system share: when to stop, how long to
+// wait for a holder, and the count of bytes copied.
+struct Context {
+    const FileSystemOptions& options;
+    std::atomic<std::uint64_t>& bytesCopied;
+
+    bool Ending() const { return options.ending != nullptr && options.ending->IsRaised(); }
+    // Pauses; false if the program is asked to end meanwhile.
+    bool Pause(DWORD milliseconds) const {
+        if (options.ending == nullptr) {
+            ::Sleep(milliseconds);
+            return true;
+        }
+        return !options.ending->WaitFor(milliseconds);
+    }
+    // False, with a write fault as the last error, where a test fails the step.
+    bool Allows(std::wstring_view step) const {
+        if (options.checkStep && !options.checkStep(step)) {
+            ::SetLastError(ERROR_WRITE_FAULT);
+            return false;
+        }
+        return true;
+    }
+};
+
+bool IsHeldElsewhere(DWORD code) {
     return code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED ||
            code == ERROR_LOCK_VIOLATION;
 }
@@ -42,31 +70,40 @@ bool IsAlreadyThere(DWORD code) {
     return code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS;
 }
 
-// A virus scanner or indexer that opens a fresh file holds it for a moment and
-// refuses others meanwhile. Such refusals are retried for about one second.
+// A virus scanner, the indexer or the product itself may hold a file for a few
+// seconds and refuse others meanwhile. Such refusals are tried again, with
+// growing pauses, until the file system's wait is over.
 template <class Attempt>
-auto RetryTransient(Attempt attempt) {
-    constexpr std::array<DWORD, 7> kDelaysMs = {10, 20, 40, 80, 150, 250, 400};
-    for (const DWORD delay : kDelaysMs) {
+auto WaitOutHolders(const Context& context, Attempt attempt) {
+    DWORD waited = 0;
+    DWORD pause = 10;
+    for (;;) {
         auto outcome = attempt();
-        if (outcome || !IsTransientRefusal(::GetLastError())) {
+        const DWORD code = ::GetLastError();
+        if (outcome || !IsHeldElsewhere(code) || waited >= context.options.holdWaitMs) {
             return outcome;
         }
-        ::Sleep(delay);
+        pause = std::min(pause, context.options.holdWaitMs - waited);
+        const bool goOn = context.Pause(pause);
+        ::SetLastError(code);
+        if (!goOn) {
+            return outcome;
+        }
+        waited += pause;
+        pause = std::min(pause * 2, kLongestHoldPauseMs);
     }
-    return attempt();
 }
 
 bool HasAttribute(DWORD attributes, DWORD flag) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & flag) != 0;
 }
 
-RuntimeError PermissionDenied() { return RuntimeErrorFromWin32(ERROR_ACCESS_DENIED); }
-
 // A folder can be neither copied nor replaced by a file.
 RuntimeError FolderInTheWay() {
     return ClassicRuntimeError(error::kPathFileAccess, ERROR_ACCESS_DENIED);
 }
+
+RuntimeError Stopped() { return RuntimeErrorFromWin32(ERROR_OPERATION_ABORTED); }
 
 // Opens the name itself: on Windows a link is opened as the link, not as what
 // it points to. Wine ignores the flag, which the checks below allow for.
@@ -76,12 +113,14 @@ UniqueFile OpenName(const std::wstring& path, DWORD access, DWORD share, DWORD d
                                     flags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
-// The path that the system resolves an open file or folder to, or empty.
+// The path that the system resolves an open file or folder to, or empty. In
+// the volume's own form, which every volume has, with or without a drive letter.
 std::wstring FinalPath(HANDLE file) {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = ::GetFinalPathNameByHandleW(
-            file, path.data(), static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED);
+        const DWORD length =
+            ::GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()),
+                                        FILE_NAME_NORMALIZED | VOLUME_NAME_NT);
         if (length == 0) {
             return {};
         }
@@ -112,14 +151,30 @@ DWORD AttributesOf(HANDLE file) {
                                                      : INVALID_FILE_ATTRIBUTES;
 }
 
+FileIdentity IdentityOf(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(file, &info)) {
+        return {};
+    }
+    return {info.dwVolumeSerialNumber,
+            (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
 // True when the open file is a plain file with one name, lying directly in the
 // folder that the path's folder resolves to, under the path's own name. A link,
 // a second hard link or a name swapped before the open all fail this; once it
-// holds, whatever is done through the handle acts on this file alone.
+// holds, whatever is done through the handle acts on this file alone. A
+// reparse point that does not redirect the name holds the file's own data.
 bool LiesPlainlyAt(HANDLE file, const std::wstring& path) {
     BY_HANDLE_FILE_INFORMATION info{};
     if (!::GetFileInformationByHandle(file, &info) || info.nNumberOfLinks != 1 ||
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+        HasAttribute(info.dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY)) {
+        return false;
+    }
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (HasAttribute(info.dwFileAttributes, FILE_ATTRIBUTE_REPARSE_POINT) &&
+        (!::GetFileInformationByHandleEx(file, FileAttributeTagInfo, &tag, sizeof tag) ||
+         RedirectsName(info.dwFileAttributes, tag.ReparseTag))) {
         return false;
     }
     std::wstring expected = ResolvedFolderOf(path);
@@ -136,8 +191,26 @@ bool LiesPlainlyAt(HANDLE file, const std::wstring& path) {
                                   TRUE) == CSTR_EQUAL;
 }
 
-bool SetBasicInfo(HANDLE file, FILE_BASIC_INFO info) {
+bool SetAttributes(HANDLE file, DWORD attributes) {
+    FILE_BASIC_INFO info{};
+    info.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
     return ::SetFileInformationByHandle(file, FileBasicInfo, &info, sizeof info) != FALSE;
+}
+
+// Windows refuses to delete or replace a read-only file, even through a
+// handle. Returns the attributes it had, to put back if the file stays.
+DWORD MakeWritable(HANDLE file) {
+    const DWORD attributes = AttributesOf(file);
+    if (HasAttribute(attributes, FILE_ATTRIBUTE_READONLY)) {
+        SetAttributes(file, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    }
+    return attributes;
+}
+
+void RestoreReadOnly(HANDLE file, DWORD attributes) {
+    if (HasAttribute(attributes, FILE_ATTRIBUTE_READONLY)) {
+        SetAttributes(file, attributes);
+    }
 }
 
 bool RenameThrough(HANDLE file, const std::wstring& newPath, bool replace) {
@@ -152,18 +225,30 @@ bool RenameThrough(HANDLE file, const std::wstring& newPath, bool replace) {
                                         static_cast<DWORD>(buffer.size())) != FALSE;
 }
 
-// Deletes an open file through its handle; the file goes when the handle
-// closes. Wine's server frees a file's blocks only then, and freeing those of a
-// large video in one go holds up every window of the session for half a second
-// or more, so a file held exclusively is first cut short in steps. Its name
-// must already be one that no run looks for.
-Result<void> DeleteThrough(HANDLE file, bool exclusive) {
-    // Windows refuses to delete a read-only file, even through a handle.
-    if (HasAttribute(AttributesOf(file), FILE_ATTRIBUTE_READONLY)) {
-        FILE_BASIC_INFO writable{};
-        writable.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-        SetBasicInfo(file, writable);
+// A file opened to be renamed and deleted. Held alone where possible, so that
+// its blocks can be freed in steps; a read-only file gives no write access, and
+// a holder that allows deletion is let be.
+struct OpenForRemoval {
+    UniqueFile file;
+    bool exclusive = false;
+};
+
+OpenForRemoval OpenToRemove(const Context& context, const std::wstring& path, bool waitForHolders) {
+    UniqueFile file = OpenName(path, kRemovalAccess | FILE_WRITE_DATA, 0, OPEN_EXISTING);
+    if (file) {
+        return {std::move(file), true};
     }
+    const auto shared = [&] { return OpenName(path, kRemovalAccess, kShareAll, OPEN_EXISTING); };
+    return {waitForHolders ? WaitOutHolders(context, shared) : shared(), false};
+}
+
+// Deletes an open file through its handle; the file goes when the handle
+// closes. A file held alone is first cut short in steps, since freeing a large
+// video's blocks in one go can hold up every window of the session. Its name
+// must already be one that no run looks for. Once the program is asked to end,
+// the rest is freed at once.
+Result<void> DeleteThrough(const Context& context, HANDLE file, bool exclusive) {
+    MakeWritable(file);
     FILE_DISPOSITION_INFO disposition{TRUE};
     if (!::SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
                                       sizeof disposition)) {
@@ -175,7 +260,7 @@ Result<void> DeleteThrough(HANDLE file, bool exclusive) {
     }
     FILE_END_OF_FILE_INFO end{};
     end.EndOfFile = length;
-    while (end.EndOfFile.QuadPart > 0) {
+    while (end.EndOfFile.QuadPart > 0 && !context.Ending()) {
         end.EndOfFile.QuadPart -= std::min(end.EndOfFile.QuadPart, kReleaseStepBytes);
         if (!::SetFileInformationByHandle(file, FileEndOfFileInfo, &end, sizeof end)) {
             break;
@@ -186,35 +271,35 @@ Result<void> DeleteThrough(HANDLE file, bool exclusive) {
 
 // What an interrupted copy or removal left under one of the file system's own
 // names: deleted if it is a plain file, refused if it is a link, which could
-// only have been planted there.
-Result<void> DiscardLeftover(const std::wstring& path) {
-    const UniqueFile file(RetryTransient([&] {
-        return OpenName(path, kRemovalAccess | FILE_WRITE_DATA, 0, OPEN_EXISTING);
-    }));
-    if (!file) {
+// only have been planted there. A holder is waited for only when the name is
+// needed now.
+Result<void> DiscardLeftover(const Context& context, const std::wstring& path,
+                             bool waitForHolders) {
+    const OpenForRemoval leftover = OpenToRemove(context, path, waitForHolders);
+    if (!leftover.file) {
         const DWORD code = ::GetLastError();
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
             return {};
         }
         return code == ERROR_CANT_RESOLVE_FILENAME ? RefusedLink() : RuntimeErrorFromWin32(code);
     }
-    if (!LiesPlainlyAt(file.get(), path)) {
+    if (!LiesPlainlyAt(leftover.file.get(), path)) {
         return RefusedLink();
     }
-    return DeleteThrough(file.get(), true);
+    return DeleteThrough(context, leftover.file.get(), leftover.exclusive);
 }
 
 // Creates a file that did not exist, never opening an existing one. A plain
 // leftover of an interrupted run is discarded first; anything else there,
 // such as a dangling link, is refused.
-Result<void> CreateNew(const std::wstring& path, UniqueFile& created) {
+Result<void> CreateNew(const Context& context, const std::wstring& path, UniqueFile& created) {
     const auto create = [&] {
         return OpenName(path, GENERIC_WRITE | DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                         0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
     };
     created = create();
     if (!created && IsAlreadyThere(::GetLastError())) {
-        if (auto discarded = DiscardLeftover(path); !discarded.ok()) {
+        if (auto discarded = DiscardLeftover(context, path, true); !discarded.ok()) {
             return discarded;
         }
         created = create();
@@ -226,36 +311,27 @@ Result<void> CreateNew(const std::wstring& path, UniqueFile& created) {
         return LastRuntimeError();
     }
     if (!LiesPlainlyAt(created.get(), path)) {
-        static_cast<void>(DeleteThrough(created.get(), false));
+        static_cast<void>(DeleteThrough(context, created.get(), false));
         created.reset();
         return RefusedLink();
     }
     return {};
 }
 
-// Whether what stands at the destination may be replaced: not a folder, nor,
-// as on Windows, a read-only file. A link there is replaced, never followed,
-// so what it points to does not count.
+// Whether what stands at the destination may be replaced: not a folder. A
+// link there is replaced, never followed, so what it points to does not count.
 Result<void> CheckReplaceable(const std::wstring& destination) {
     const UniqueFile existing(OpenName(destination, FILE_READ_ATTRIBUTES, kShareAll, OPEN_EXISTING,
                                        FILE_FLAG_BACKUP_SEMANTICS));
-    if (!existing) {
-        return {};  // nothing, a dangling link or a loop: the rename replaces it
-    }
-    const DWORD attributes = AttributesOf(existing.get());
-    if (HasAttribute(attributes, FILE_ATTRIBUTE_DIRECTORY)) {
+    if (existing && HasAttribute(AttributesOf(existing.get()), FILE_ATTRIBUTE_DIRECTORY)) {
         return FolderInTheWay();
     }
-    if (HasAttribute(attributes, FILE_ATTRIBUTE_READONLY) &&
-        LiesPlainlyAt(existing.get(), destination)) {
-        return PermissionDenied();
-    }
-    return {};
+    return {};  // a file, nothing, a dangling link or a loop: the rename replaces it
 }
 
 // Renames an open file to the removal name beside its path, which no run looks
 // for. A plain leftover there is discarded first.
-Result<void> RenameForRemoval(HANDLE file, const std::wstring& path) {
+Result<void> RenameForRemoval(const Context& context, HANDLE file, const std::wstring& path) {
     const std::wstring removal = path + std::wstring(kRemovalSuffix);
     if (RenameThrough(file, removal, false)) {
         return {};
@@ -263,7 +339,7 @@ Result<void> RenameForRemoval(HANDLE file, const std::wstring& path) {
     if (!IsAlreadyThere(::GetLastError())) {
         return LastRuntimeError();
     }
-    if (auto discarded = DiscardLeftover(removal); !discarded.ok()) {
+    if (auto discarded = DiscardLeftover(context, removal, true); !discarded.ok()) {
         return discarded;
     }
     if (!RenameThrough(file, removal, false)) {
@@ -272,17 +348,32 @@ Result<void> RenameForRemoval(HANDLE file, const std::wstring& path) {
     return {};
 }
 
-// Moves the file at a destination aside through its own handle, so that its
-// blocks can be freed in steps once the copy has taken its name: replaced by
-// a rename, a large file's blocks are freed in one go inside Wine's server,
-// which holds up every window of the session meanwhile. Nothing is moved, and
-// the rename replaces what is there, unless it is a plain file held alone.
-UniqueFile MoveAside(const std::wstring& path) {
-    UniqueFile file = OpenName(path, kRemovalAccess | FILE_WRITE_DATA, 0, OPEN_EXISTING);
-    if (!file || !LiesPlainlyAt(file.get(), path) || !RenameForRemoval(file.get(), path).ok()) {
+// The file that stood at a destination, moved aside through its own handle so
+// that it can be put back if the copy cannot take its name, and freed in steps
+// once it has. Nothing is moved, and the rename replaces what is there, unless
+// it is a plain file.
+struct MovedAside {
+    OpenForRemoval removal;
+    DWORD attributes = INVALID_FILE_ATTRIBUTES;
+
+    void PutBack(const std::wstring& path) {
+        if (removal.file && RenameThrough(removal.file.get(), path, false)) {
+            RestoreReadOnly(removal.file.get(), attributes);
+        }
+    }
+};
+
+MovedAside MoveAside(const Context& context, const std::wstring& path) {
+    MovedAside aside{OpenToRemove(context, path, false)};
+    if (!aside.removal.file || !LiesPlainlyAt(aside.removal.file.get(), path)) {
         return {};
     }
-    return file;
+    aside.attributes = MakeWritable(aside.removal.file.get());
+    if (!RenameForRemoval(context, aside.removal.file.get(), path).ok()) {
+        RestoreReadOnly(aside.removal.file.get(), aside.attributes);
+        return {};
+    }
+    return aside;
 }
 
 Result<void> WriteAll(HANDLE file, const std::byte* data, DWORD size) {
@@ -297,9 +388,12 @@ Result<void> WriteAll(HANDLE file, const std::byte* data, DWORD size) {
     return {};
 }
 
-Result<void> CopyContent(HANDLE from, HANDLE to) {
+Result<void> CopyContent(const Context& context, HANDLE from, HANDLE to) {
     const auto buffer = std::make_unique_for_overwrite<std::byte[]>(kCopyChunkBytes);
     for (;;) {
+        if (context.Ending()) {
+            return Stopped();
+        }
         DWORD read = 0;
         if (!::ReadFile(from, buffer.get(), kCopyChunkBytes, &read, nullptr)) {
             return LastRuntimeError();
@@ -310,7 +404,27 @@ Result<void> CopyContent(HANDLE from, HANDLE to) {
         if (auto written = WriteAll(to, buffer.get(), read); !written.ok()) {
             return written;
         }
+        context.bytesCopied += read;
     }
+}
+
+// The handle to read a source's data through. A reparse point that holds the
+// file's own data (a compressed, deduplicated or cloud file) is served by a
+// filter that a handle to the point itself may bypass, so such a file is
+// opened again normally, and must turn out to be the same file.
+Result<void> OpenData(const std::wstring& source, HANDLE checked, UniqueFile& data) {
+    if (!HasAttribute(AttributesOf(checked), FILE_ATTRIBUTE_REPARSE_POINT)) {
+        return {};
+    }
+    data.reset(::CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!data) {
+        return LastRuntimeError();
+    }
+    if (!SameFile(IdentityOf(checked), IdentityOf(data.get()))) {
+        return RefusedLink();
+    }
+    return {};
 }
 
 // Writes the copy under a temporary name beside the destination, flushes it to
@@ -318,7 +432,8 @@ Result<void> CopyContent(HANDLE from, HANDLE to) {
 // power cut never leaves a partial file under the final name. Every step after
 // the checks acts through a handle, so that a name swapped meanwhile gains
 // nothing.
-Result<void> CopyDurably(const std::wstring& source, const std::wstring& destination) {
+Result<void> CopyDurably(const Context& context, const std::wstring& source,
+                         const std::wstring& destination) {
     if (HasAttribute(::GetFileAttributesW(source.c_str()), FILE_ATTRIBUTE_DIRECTORY)) {
         return FolderInTheWay();
     }
@@ -326,7 +441,7 @@ Result<void> CopyDurably(const std::wstring& source, const std::wstring& destina
         return replaceable;
     }
 
-    const UniqueFile in(RetryTransient([&] {
+    const UniqueFile in(WaitOutHolders(context, [&] {
         return OpenName(source, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
                         FILE_FLAG_SEQUENTIAL_SCAN);
     }));
@@ -336,48 +451,53 @@ Result<void> CopyDurably(const std::wstring& source, const std::wstring& destina
     if (!LiesPlainlyAt(in.get(), source)) {
         return RefusedLink();
     }
+    UniqueFile data;
+    if (auto opened = OpenData(source, in.get(), data); !opened.ok()) {
+        return opened;
+    }
     FILE_BASIC_INFO sourceInfo{};
     if (!::GetFileInformationByHandleEx(in.get(), FileBasicInfo, &sourceInfo, sizeof sourceInfo)) {
         return LastRuntimeError();
     }
 
     UniqueFile out;
-    if (auto created = CreateNew(TemporaryCopyName(destination), out); !created.ok()) {
+    if (auto created = CreateNew(context, TemporaryCopyName(destination), out); !created.ok()) {
         return created;
     }
-    ScopeExit discardTemporary([&] { static_cast<void>(DeleteThrough(out.get(), true)); });
+    ScopeExit discardTemporary(
+        [&] { static_cast<void>(DeleteThrough(context, out.get(), true)); });
 
-    if (auto copied = CopyContent(in.get(), out.get()); !copied.ok()) {
+    if (auto copied = CopyContent(context, data ? data.get() : in.get(), out.get());
+        !copied.ok()) {
         return copied;
     }
     FILE_BASIC_INFO times{};
     times.LastWriteTime = sourceInfo.LastWriteTime;
-    SetBasicInfo(out.get(), times);
-    // One flush per file: flushing as the copy went made it a third slower,
-    // since each flush also waits for the file system's journal.
-    if (!::FlushFileBuffers(out.get())) {
+    ::SetFileInformationByHandle(out.get(), FileBasicInfo, &times, sizeof times);
+    // One flush per file, before the name is given: the name never holds a
+    // copy that a power cut could still take.
+    if (!context.Allows(L"flush") || !::FlushFileBuffers(out.get())) {
         return LastRuntimeError();
     }
-    const UniqueFile replaced = MoveAside(destination);
-    if (!RetryTransient([&] { return RenameThrough(out.get(), destination, true); })) {
+    MovedAside replaced = MoveAside(context, destination);
+    if (!context.Allows(L"rename") || !WaitOutHolders(context, [&] {
+            return RenameThrough(out.get(), destination, true);
+        })) {
         const RuntimeError failure = LastRuntimeError();
-        if (replaced) {
-            RenameThrough(replaced.get(), destination, false);
-        }
+        replaced.PutBack(destination);
         return failure;
     }
     discardTemporary.Dismiss();
-    if (replaced) {
-        static_cast<void>(DeleteThrough(replaced.get(), true));
+    if (replaced.removal.file) {
+        static_cast<void>(
+            DeleteThrough(context, replaced.removal.file.get(), replaced.removal.exclusive));
     }
 
-    // Like CopyFile, the copy keeps the source's attributes.
+    // Like CopyFile, the copy keeps the source's attributes, read-only included.
     constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                       FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
     if (const DWORD kept = sourceInfo.FileAttributes & kKeptAttributes; kept != 0) {
-        FILE_BASIC_INFO attributes{};
-        attributes.FileAttributes = kept;
-        SetBasicInfo(out.get(), attributes);
+        SetAttributes(out.get(), kept);
     }
     return {};
 }
@@ -385,32 +505,25 @@ Result<void> CopyDurably(const std::wstring& source, const std::wstring& destina
 // Takes the file's name away first, by renaming it through its handle, and
 // only then frees its content: a crash at any moment leaves the whole file
 // under its old name or under the removal name, never a part of it under a
-// name that a run looks for.
-Result<void> RemoveOldFile(const std::wstring& path) {
-    // Held exclusively where possible, so that its blocks can be freed in
-    // steps; shared with a holder that allows deletion otherwise.
-    UniqueFile file = OpenName(path, kRemovalAccess | FILE_WRITE_DATA, 0, OPEN_EXISTING);
-    const bool exclusive = static_cast<bool>(file);
-    if (!exclusive) {
-        file = RetryTransient(
-            [&] { return OpenName(path, kRemovalAccess, kShareAll, OPEN_EXISTING); });
-        if (!file) {
-            return LastRuntimeError();
-        }
+// name that a run looks for. A read-only file loses the attribute on its way
+// out, and gets it back if it stays.
+Result<void> RemoveOldFile(const Context& context, const std::wstring& path) {
+    const OpenForRemoval old = OpenToRemove(context, path, true);
+    if (!old.file) {
+        return LastRuntimeError();
     }
-    if (!LiesPlainlyAt(file.get(), path)) {
+    if (!LiesPlainlyAt(old.file.get(), path)) {
         return RefusedLink();
     }
-    // Windows refuses to delete a read-only file; Wine does not, so check here.
-    if (HasAttribute(AttributesOf(file.get()), FILE_ATTRIBUTE_READONLY)) {
-        return PermissionDenied();
-    }
-
-    if (auto renamed = RenameForRemoval(file.get(), path); !renamed.ok()) {
+    const DWORD attributes = MakeWritable(old.file.get());
+    if (auto renamed = RenameForRemoval(context, old.file.get(), path); !renamed.ok()) {
+        RestoreReadOnly(old.file.get(), attributes);
         return renamed;
     }
-    if (auto deleted = DeleteThrough(file.get(), exclusive); !deleted.ok()) {
-        RenameThrough(file.get(), path, false);
+    if (auto deleted = DeleteThrough(context, old.file.get(), old.exclusive); !deleted.ok()) {
+        if (RenameThrough(old.file.get(), path, false)) {
+            RestoreReadOnly(old.file.get(), attributes);
+        }
         return deleted;
     }
     return {};
@@ -422,20 +535,25 @@ bool MatchesMask(DWORD attributes, std::uint32_t mask) {
     return (attributes & kSelectable & ~static_cast<DWORD>(mask)) == 0;
 }
 
+// The file name at the end of a path, as a failure names it.
+std::wstring Quoted(const std::wstring& path) {
+    return L"'" + path.substr(path.find_last_of(L'\\') + 1) + L"'";
+}
+
 // Runs a file operation through the runner. Whatever it throws, here or on the
-// runner's thread, becomes a failure of the operation.
-Result<void> RunBlocking(const BlockingRunner& runner,
+// runner's thread, becomes a failure of the operation, which is named.
+Result<void> RunBlocking(const BlockingRunner& runner, const std::wstring& name,
                          const std::function<Result<void>()>& operation) {
     Result<void> result = InternalError();
     const auto run = [&] { result = operation(); };
     try {
         runner ? runner(run) : run();
     } catch (const std::bad_alloc&) {
-        return OutOfMemory();
+        result = OutOfMemory();
     } catch (...) {
-        return InternalError();
+        result = InternalError();
     }
-    return result;
+    return WithOperation(std::move(result), name);
 }
 
 }  // namespace
@@ -444,7 +562,7 @@ std::wstring TemporaryCopyName(const std::wstring& destination) {
     return destination + L".copying";
 }
 
-Win32FileSystem::Win32FileSystem(BlockingRunner runner) : runner_(std::move(runner)) {}
+Win32FileSystem::Win32FileSystem(FileSystemOptions options) : options_(std::move(options)) {}
 
 Result<std::int64_t> Win32FileSystem::QueryLength(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA info{};
@@ -489,27 +607,38 @@ Result<std::wstring> Win32FileSystem::FindFirstEntry(const std::wstring& pattern
 
 Result<void> Win32FileSystem::MakeFolder(const std::wstring& path) {
     if (!::CreateDirectoryW(path.c_str(), nullptr)) {
-        return LastRuntimeError();
+        return WithOperation(LastRuntimeError(), L"Making the folder " + Quoted(path));
     }
     return {};
 }
 
 Result<void> Win32FileSystem::CopyReplacing(const std::wstring& source,
                                             const std::wstring& destination) {
-    return RunBlocking(runner_, [&] { return CopyDurably(source, destination); });
+    const Context context{options_, bytesCopied_};
+    return RunBlocking(options_.runner, L"Copying " + Quoted(source) + L" to " + Quoted(destination),
+                       [&] { return CopyDurably(context, source, destination); });
 }
 
 Result<void> Win32FileSystem::RemoveFile(const std::wstring& path) {
-    return RunBlocking(runner_, [&] { return RemoveOldFile(path); });
+    const Context context{options_, bytesCopied_};
+    return RunBlocking(options_.runner, L"Deleting " + Quoted(path),
+                       [&] { return RemoveOldFile(context, path); });
 }
 
+// Called before the run needs these names: a leftover that cannot go now
+// stays for the next run, unless this run needs its name, and then the step
+// that needs it waits for it.
 Result<void> Win32FileSystem::DiscardLeftovers(const std::wstring& path) {
-    return RunBlocking(runner_, [&]() -> Result<void> {
-        if (auto copy = DiscardLeftover(TemporaryCopyName(path)); !copy.ok()) {
-            return copy;
-        }
-        return DiscardLeftover(path + std::wstring(kRemovalSuffix));
-    });
+    const Context context{options_, bytesCopied_};
+    return RunBlocking(options_.runner, L"Removing what is left beside " + Quoted(path),
+                       [&]() -> Result<void> {
+                           if (auto copy = DiscardLeftover(context, TemporaryCopyName(path), false);
+                               !copy.ok()) {
+                               return copy;
+                           }
+                           return DiscardLeftover(context, path + std::wstring(kRemovalSuffix),
+                                                  false);
+                       });
 }
 
 }  // namespace platform

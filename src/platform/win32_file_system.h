@@ -1,18 +1,37 @@
 #pragma once
 
-#include <functional>
+#include <windows.h>
 
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "platform/cancel_signal.h"
 #include "platform/file_system.h"
 
 namespace platform {
 
 // Runs a long blocking operation to its end. The window's version keeps the
-// window painted meanwhile; the default runs it inline.
+// window answering meanwhile; the default runs it inline.
 using BlockingRunner = std::function<void(const std::function<void()>& operation)>;
+
+// Asked before the steps of a copy that make it durable ("flush", then
+// "rename" of the finished copy to its name); false fails that step.
+using CopyStepCheck = std::function<bool(std::wstring_view step)>;
+
+struct FileSystemOptions {
+    BlockingRunner runner;
+    // Once raised, a copy stops at its next chunk and waits end.
+    const CancelSignal* ending = nullptr;
+    // How long a file that another program holds is waited for.
+    DWORD holdWaitMs = 10000;
+    CopyStepCheck checkStep;
+};
 
 class Win32FileSystem final : public FileSystem {
 public:
-    explicit Win32FileSystem(BlockingRunner runner = {});
+    explicit Win32FileSystem(FileSystemOptions options = {});
 
     Result<std::int64_t> QueryLength(const std::wstring& path) override;
     Result<std::wstring> FindFirstEntry(const std::wstring& pattern,
@@ -23,8 +42,12 @@ public:
     Result<void> RemoveFile(const std::wstring& path) override;
     Result<void> DiscardLeftovers(const std::wstring& path) override;
 
+    // Every byte that copies have written so far; read from any thread.
+    std::uint64_t BytesCopied() const noexcept { return bytesCopied_.load(); }
+
 private:
-    BlockingRunner runner_;
+    FileSystemOptions options_;
+    std::atomic<std::uint64_t> bytesCopied_{0};
 };
 
 // The name under which a copy is written before it replaces the destination.

@@ -14,6 +14,8 @@ constexpr IID kIAccPropServices = {
 constexpr MSAAPROPID kLiveSetting = {
     0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
 constexpr LONG kPolite = 1;
+constexpr MSAAPROPID kDescription = {
+    0x4d48dfe4, 0xbd3f, 0x491f, {0xa6, 0x48, 0x49, 0x2d, 0x6f, 0x20, 0xc5, 0x88}};
 
 // Not in the headers before Windows 8; older systems ignore the event.
 constexpr DWORD kEventObjectLiveRegionChanged = 0x8019;
@@ -43,10 +45,24 @@ bool LiveRegion::Mark(HWND control) {
     return true;
 }
 
+void LiveRegion::Describe(const std::wstring& description) {
+    if (!services_) {
+        return;
+    }
+    if (description.empty()) {
+        services_->ClearHwndProps(control_, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                  &kDescription, 1);
+    } else {
+        services_->SetHwndPropStr(control_, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                  kDescription, description.c_str());
+    }
+}
+
 void LiveRegion::Clear() {
     if (services_) {
+        const MSAAPROPID properties[] = {kLiveSetting, kDescription};
         services_->ClearHwndProps(control_, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
-                                  &kLiveSetting, 1);
+                                  properties, 2);
         services_.Reset();
     }
     control_ = nullptr;

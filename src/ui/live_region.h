@@ -4,6 +4,7 @@
 #include <wrl/client.h>
 
 #include <optional>
+#include <string>
 
 #include "ui/com_apartment.h"
 
@@ -26,6 +27,8 @@ class LiveRegion {
     bool Mark(HWND control);
     // Takes the mark off while the control still exists.
     void Clear();
+    // Gives the marked control an accessible description; empty for none.
+    void Describe(const std::wstring& description);
 
     // Tells screen readers that a live region's content has changed.
     static void RaiseChanged(HWND control);

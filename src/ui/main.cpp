@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 #include "platform/system_api.h"
 #include "platform/unique_win32.h"
@@ -73,13 +74,17 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     }
 
     platform::Win32Desktop desktop;
-    platform::Win32FileSystem files(
-        [&desktop](const std::function<void()>& operation) { desktop.RunWhilePainting(operation); });
+    platform::FileSystemOptions options;
+    options.runner = [&desktop](const std::function<void()>& operation) {
+        desktop.RunWhilePainting(operation);
+    };
+    options.ending = &desktop.Ending();
+    platform::Win32FileSystem files(std::move(options));
 
     if (!ui::MainWindow::RegisterWindowClass(instance)) {
         return 1;
     }
-    ui::MainWindow window(desktop, files);
+    ui::MainWindow window(desktop, files, [&files] { return files.BytesCopied(); });
     if (!window.Create(instance)) {
         return 1;
     }

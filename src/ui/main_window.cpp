@@ -31,6 +31,9 @@ constexpr UINT kLabelTextFormat =
 
 using UniqueDc = platform::UniqueAny<platform::HandleTraits<HDC, ::DeleteDC>>;
 
+// Often enough to look alive, seldom enough to cost nothing.
+constexpr UINT kProgressIntervalMs = 250;
+
 COLORREF ToColorRef(std::uint32_t oleColour) {
     if ((oleColour & 0x80000000u) != 0) {
         return ::GetSysColor(static_cast<int>(oleColour & 0xFFu));
@@ -148,8 +151,9 @@ bool MainWindow::RegisterWindowClass(HINSTANCE instance) {
     return ::RegisterClassExW(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-MainWindow::MainWindow(platform::Win32Desktop& desktop, platform::FileSystem& files)
-    : desktop_(desktop), files_(files) {}
+MainWindow::MainWindow(platform::Win32Desktop& desktop, platform::FileSystem& files,
+                       std::function<std::uint64_t()> bytesCopied)
+    : desktop_(desktop), files_(files), bytesCopied_(std::move(bytesCopied)) {}
 
 MainWindow::~MainWindow() {
     if (window_ != nullptr) {
@@ -219,11 +223,18 @@ void MainWindow::UpdateStatusTip() {
     if (statusTip_ == nullptr) {
         return;
     }
-    TTTOOLINFOW tool = StatusTool(window_, Control(ControlId::lblNotify), statusText_);
+    std::wstring whole = WholeStatus();
+    TTTOOLINFOW tool = StatusTool(window_, Control(ControlId::lblNotify), whole);
     ::SendMessageW(statusTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
     // Long texts wrap at the width of the status line.
     const PixelRect box = ToPixels(Definition(ControlId::lblNotify).bounds, static_cast<int>(dpi_));
     ::SendMessageW(statusTip_, TTM_SETMAXTIPWIDTH, 0, box.width);
+}
+
+// The status text, and below it, after a failure, the operation that failed
+// in the system's own words: what support needs to find the cause.
+std::wstring MainWindow::WholeStatus() const {
+    return statusCause_.empty() ? statusText_ : statusText_ + L"\r\n" + statusCause_;
 }
 
 HWND MainWindow::Control(ControlId id) const noexcept {
@@ -367,6 +378,7 @@ void MainWindow::SetIcons() {
 
 void MainWindow::Write(const std::wstring& text) {
     statusText_ = text;
+    statusCause_.clear();
     // After the window has gone, a run that is winding down writes nowhere.
     const HWND label = Control(ControlId::lblNotify);
     if (label == nullptr) {
@@ -376,10 +388,56 @@ void MainWindow::Write(const std::wstring& text) {
     ApplyFont(ControlId::lblNotify);
     ::SetWindowTextW(label, statusText_.c_str());
     UpdateStatusTip();
+    statusRegion_.Describe({});
     LiveRegion::RaiseChanged(label);
 }
 
 std::wstring MainWindow::Read() const { return statusText_; }
+
+void MainWindow::Explain(const std::wstring& cause) {
+    statusCause_ = cause;
+    UpdateStatusTip();
+    statusRegion_.Describe(statusCause_.empty() ? std::wstring() : WholeStatus());
+}
+
+// The taskbar button shows the bytes moved against the run's total, where the
+// system has such buttons (Windows 7 and later).
+void MainWindow::Start(std::uint64_t totalBytes) {
+    if (window_ == nullptr || !bytesCopied_ || totalBytes == 0) {
+        return;
+    }
+    if (!taskbar_) {
+        taskbarCom_.emplace();
+        if (FAILED(::CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_PPV_ARGS(taskbar_.GetAddressOf()))) ||
+            FAILED(taskbar_->HrInit())) {
+            taskbar_.Reset();
+            taskbarCom_.reset();
+            return;
+        }
+    }
+    progressStart_ = bytesCopied_();
+    progressTotal_ = totalBytes;
+    taskbar_->SetProgressState(window_, TBPF_NORMAL);
+    taskbar_->SetProgressValue(window_, 0, progressTotal_);
+    ::SetTimer(window_, kProgressTimer, kProgressIntervalMs, nullptr);
+}
+
+void MainWindow::OnProgressTimer() {
+    if (taskbar_ && progressTotal_ != 0) {
+        const std::uint64_t moved = std::min(bytesCopied_() - progressStart_, progressTotal_);
+        taskbar_->SetProgressValue(window_, moved, progressTotal_);
+    }
+}
+
+void MainWindow::Finish() {
+    if (window_ == nullptr || !taskbar_ || progressTotal_ == 0) {
+        return;
+    }
+    ::KillTimer(window_, kProgressTimer);
+    taskbar_->SetProgressState(window_, TBPF_NOPROGRESS);
+    progressTotal_ = 0;
+}
 
 void MainWindow::On() { desktop_.SetMousePointer(platform::kPointerHourglass); }
 
@@ -445,6 +503,12 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         case kAccessibilityMessage:
             OnSetUpAccessibility();
             return 0;
+        case WM_TIMER:
+            if (wParam == kProgressTimer) {
+                OnProgressTimer();
+                return 0;
+            }
+            break;
         case WM_DESTROY:
             OnDestroy();
             return 0;
@@ -480,7 +544,7 @@ void MainWindow::OnBegin() {
     platform::ScopeExit finished([this] { running_ = false; });
     // The run reports its own failures; this catches a fault in the reporting.
     try {
-        migration::CheckTutorialFiles({files_, desktop_, *this, *this});
+        migration::CheckTutorialFiles({files_, desktop_, *this, *this, this});
     } catch (const std::bad_alloc&) {
         Off();
         Write(migration::WithErrorReport(statusText_, platform::OutOfMemory()));

@@ -1,14 +1,20 @@
 #pragma once
 
 #include <windows.h>
+#include <shobjidl.h>
+#include <wrl/client.h>
 
 #include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "migration/window_services.h"
 #include "platform/file_system.h"
 #include "platform/unique_win32.h"
 #include "platform/win32_desktop.h"
+#include "ui/com_apartment.h"
 #include "ui/layout.h"
 #include "ui/live_region.h"
 #include "ui/picture.h"
@@ -17,9 +23,14 @@ namespace ui {
 
 // frmUpdate: the tool's only window. It provides the status line and the busy
 // cursor through which the migration run reports.
-class MainWindow final : public migration::StatusLine, public migration::BusyCursor {
+class MainWindow final : public migration::StatusLine,
+                         public migration::BusyCursor,
+                         public migration::WorkProgress {
 public:
-    MainWindow(platform::Win32Desktop& desktop, platform::FileSystem& files);
+    // bytesCopied, where given, counts what the file system has copied so far,
+    // for the taskbar button's progress.
+    MainWindow(platform::Win32Desktop& desktop, platform::FileSystem& files,
+               std::function<std::uint64_t()> bytesCopied = {});
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
     ~MainWindow() override;
@@ -38,8 +49,11 @@ public:
 
     void Write(const std::wstring& text) override;
     std::wstring Read() const override;
+    void Explain(const std::wstring& cause) override;
     void On() override;
     void Off() override;
+    void Start(std::uint64_t totalBytes) override;
+    void Finish() override;
 
 private:
     struct ControlState {
@@ -53,6 +67,7 @@ private:
     };
 
     static constexpr UINT kAccessibilityMessage = WM_APP + 1;
+    static constexpr UINT_PTR kProgressTimer = 1;
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -68,6 +83,7 @@ private:
     void FocusButton(HWND button);
     void CreateStatusTip();
     void UpdateStatusTip();
+    std::wstring WholeStatus() const;
     void SetIcons();
     ControlState& State(ControlId id);
 
@@ -84,6 +100,7 @@ private:
     void OnSystemColoursChanged();
     void OnDestroy();
     void OnSetUpAccessibility();
+    void OnProgressTimer();
 
     platform::Win32Desktop& desktop_;
     platform::FileSystem& files_;
@@ -95,6 +112,7 @@ private:
     platform::UniqueBrush backBrush_;
     int notifyHundredthsOfPoint_ = Definition(ControlId::lblNotify).font.hundredthsOfPoint;
     std::wstring statusText_;
+    std::wstring statusCause_;
     Picture picture_;
     LiveRegion statusRegion_;
     HWND statusTip_ = nullptr;  // owned by the window, which destroys it
@@ -102,6 +120,11 @@ private:
     platform::UniqueIcon smallIcon_;
     HWND focusBeforeDeactivation_ = nullptr;
     bool running_ = false;
+    std::function<std::uint64_t()> bytesCopied_;
+    std::uint64_t progressStart_ = 0;
+    std::uint64_t progressTotal_ = 0;
+    std::optional<ComApartment> taskbarCom_;  // declared first, so that it ends last
+    Microsoft::WRL::ComPtr<ITaskbarList3> taskbar_;
 };
 
 }  // namespace ui

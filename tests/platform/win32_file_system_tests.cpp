@@ -11,6 +11,8 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -51,8 +53,17 @@ protected:
         return {std::istreambuf_iterator<char>(in), {}};
     }
 
+    static Win32FileSystem WaitingOneSecond(platform::CopyStepCheck checkStep = {}) {
+        platform::FileSystemOptions options;
+        options.holdWaitMs = 1000;
+        options.checkStep = std::move(checkStep);
+        return Win32FileSystem(std::move(options));
+    }
+
+    static DWORD Attributes(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()); }
+
     fs::path root_;
-    Win32FileSystem files_;
+    Win32FileSystem files_ = WaitingOneSecond();
 };
 
 void ExpectError(const platform::Result<void>& result, std::int32_t number) {
@@ -155,15 +166,47 @@ TEST_F(Win32FileSystemTest, CopyOfSeveralChunksIsExact) {
     EXPECT_EQ(Read(destination), content);
 }
 
-TEST_F(Win32FileSystemTest, RefusedCopiesLeaveBothFilesIntact) {
+// Read-only tutorials, as an installer copies them from a CD, move like any
+// other, and the copy keeps the old one's attributes.
+TEST_F(Win32FileSystemTest, ReadOnlyFilesAreMovedAndReplaced) {
+    const std::wstring source = Write(L"V3_Zent.avi", "old");
+    const std::wstring destination = Write(L"ZV_Zent.avi", "replaced");
+    constexpr DWORD kReadOnlyHidden = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+    ::SetFileAttributesW(source.c_str(), kReadOnlyHidden);
+    ::SetFileAttributesW(destination.c_str(), FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(files_.CopyReplacing(source, destination).ok());
+    EXPECT_EQ(Read(destination), "old");
+    EXPECT_EQ(Attributes(destination) & kReadOnlyHidden, kReadOnlyHidden);
+    ASSERT_TRUE(files_.RemoveFile(source).ok());
+    std::vector<std::wstring> left;
+    for (const auto& entry : fs::directory_iterator(root_)) {
+        left.push_back(entry.path().filename().wstring());
+    }
+    EXPECT_EQ(left, std::vector<std::wstring>{L"ZV_Zent.avi"});
+}
+
+// The copy is flushed before it takes the name; if it cannot take it, the
+// file that had the name is put back as it was.
+TEST_F(Win32FileSystemTest, AFailedRenamePutsTheReplacedFileBack) {
+    std::vector<std::wstring> steps;
+    Win32FileSystem files = WaitingOneSecond([&](std::wstring_view step) {
+        steps.emplace_back(step);
+        return step != L"rename";
+    });
     const std::wstring source = Write(L"V3_Zent.avi", "old");
     const std::wstring destination = Write(L"ZV_Zent.avi", "kept");
     ::SetFileAttributesW(destination.c_str(), FILE_ATTRIBUTE_READONLY);
-    ExpectError(files_.CopyReplacing(source, destination), 70);
+    ExpectError(files.CopyReplacing(source, destination), 57);
+    EXPECT_EQ(steps, (std::vector<std::wstring>{L"flush", L"rename"}));
     EXPECT_EQ(Read(destination), "kept");
+    EXPECT_NE(Attributes(destination) & FILE_ATTRIBUTE_READONLY, 0u);
     EXPECT_EQ(Read(source), "old");
     EXPECT_FALSE(fs::exists(platform::TemporaryCopyName(destination)));
+    EXPECT_FALSE(fs::exists(destination + L".deleting"));
+}
 
+TEST_F(Win32FileSystemTest, RefusedCopiesLeaveBothFilesIntact) {
+    const std::wstring source = Write(L"V3_Zent.avi", "old");
     fs::create_directory(root_ / L"V4_Zent.avi");
     ExpectError(files_.CopyReplacing(Path(L"V4_Zent.avi"), Path(L"ZV_Other.avi")), 75);
     fs::create_directory(root_ / L"ZV_Folder.avi");
@@ -180,26 +223,31 @@ TEST_F(Win32FileSystemTest, CopyOfAFileHeldForWritingIsRefused) {
     EXPECT_FALSE(fs::exists(root_ / L"ZV_Zent.avi"));
 }
 
-TEST_F(Win32FileSystemTest, RemoveRefusesReadOnlyAndHeldFiles) {
-    const std::wstring readOnly = Write(L"V3_Zent.avi", "a");
-    ::SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
-    ExpectError(files_.RemoveFile(readOnly), 70);
-    EXPECT_TRUE(fs::exists(readOnly));
-
+// A holder is waited for as long as the file system's wait, here one second,
+// and a file let go meanwhile is removed.
+TEST_F(Win32FileSystemTest, RemoveWaitsForAHolder) {
     const std::wstring held = Write(L"V4_Zent.avi", "b");
+    const auto holder = [&] {
+        return UniqueFile(::CreateFileW(held.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    };
     {
-        const UniqueFile reader(::CreateFileW(held.c_str(), GENERIC_READ,
-                                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        const UniqueFile reader = holder();
         ASSERT_TRUE(reader);
         const ULONGLONG start = ::GetTickCount64();
         ExpectError(files_.RemoveFile(held), 70);
-        // A holder is given about a second to let go before the refusal counts.
-        EXPECT_GE(::GetTickCount64() - start, 500u);
+        EXPECT_GE(::GetTickCount64() - start, 900u);
         EXPECT_LE(::GetTickCount64() - start, 3000u);
         EXPECT_TRUE(fs::exists(held));
     }
+    UniqueFile reader = holder();
+    std::thread letGo([&] {
+        ::Sleep(300);
+        reader.reset();
+    });
     EXPECT_TRUE(files_.RemoveFile(held).ok());
+    letGo.join();
     EXPECT_FALSE(fs::exists(held));
     ExpectError(files_.RemoveFile(held), 53);
 }

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <windows.h>
+
+#include "platform/unique_win32.h"
+
+namespace platform {
+
+// Raised once, when the program is asked to end; long operations on other
+// threads watch it and stop at their next step.
+class CancelSignal {
+public:
+    CancelSignal() : event_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+    void Raise() const noexcept {
+        if (event_) {
+            ::SetEvent(event_.get());
+        }
+    }
+    bool IsRaised() const noexcept { return WaitFor(0); }
+    // Waits for the signal at most this long; true if it came.
+    bool WaitFor(DWORD milliseconds) const noexcept {
+        if (!event_) {
+            ::Sleep(milliseconds);
+            return false;
+        }
+        return ::WaitForSingleObject(event_.get(), milliseconds) == WAIT_OBJECT_0;
+    }
+
+private:
+    UniqueHandle event_;
+};
+
+}  // namespace platform
