@@ -113,14 +113,14 @@ UniqueFile OpenName(const std::wstring& path, DWORD access, DWORD share, DWORD d
                                     flags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
-// The path that the system resolves an open file or folder to, or empty. In
-// the volume's own form, which every volume has, with or without a drive letter.
-std::wstring FinalPath(HANDLE file) {
+// The path that the system resolves an open file or folder to, in a form of
+// volume name, or empty.
+std::wstring FinalPath(HANDLE file, DWORD volumeForm) {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length =
             ::GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()),
-                                        FILE_NAME_NORMALIZED | VOLUME_NAME_NT);
+                                        FILE_NAME_NORMALIZED | volumeForm);
         if (length == 0) {
             return {};
         }
@@ -132,17 +132,43 @@ std::wstring FinalPath(HANDLE file) {
     }
 }
 
-// The path that the folder part of a path resolves to, links and junctions
-// followed: an administrator may have moved the folder elsewhere.
-std::wstring ResolvedFolderOf(const std::wstring& path) {
+// The folder part of a path, opened with links and junctions followed: an
+// administrator may have moved the folder elsewhere.
+UniqueFile OpenFolderOf(const std::wstring& path) {
     const std::size_t slash = path.find_last_of(L'\\');
     if (slash == std::wstring::npos) {
         return {};
     }
-    const UniqueFile folder(::CreateFileW(path.substr(0, slash + 1).c_str(), FILE_READ_ATTRIBUTES,
-                                          kShareAll, nullptr, OPEN_EXISTING,
-                                          FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    return folder ? FinalPath(folder.get()) : std::wstring();
+    return UniqueFile(::CreateFileW(path.substr(0, slash + 1).c_str(), FILE_READ_ATTRIBUTES,
+                                    kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                    nullptr));
+}
+
+// Whether the open file lies directly in the folder that the path's folder
+// resolves to, under the path's own name. Compared in the volume's own form,
+// which every volume has, with or without a drive letter; where the system
+// cannot give that form (Wine, for a drive mapped to a Unix folder), in the
+// drive-letter form.
+bool ResolvesTo(HANDLE file, const std::wstring& path) {
+    const UniqueFile folder = OpenFolderOf(path);
+    if (!folder) {
+        return false;
+    }
+    for (const DWORD form : {VOLUME_NAME_NT, VOLUME_NAME_DOS}) {
+        std::wstring expected = FinalPath(folder.get(), form);
+        const std::wstring actual = FinalPath(file, form);
+        if (expected.empty() || actual.empty()) {
+            continue;
+        }
+        if (expected.back() != L'\\') {
+            expected += L'\\';
+        }
+        expected += path.substr(path.find_last_of(L'\\') + 1);
+        return ::CompareStringOrdinal(expected.c_str(), static_cast<int>(expected.size()),
+                                      actual.c_str(), static_cast<int>(actual.size()),
+                                      TRUE) == CSTR_EQUAL;
+    }
+    return false;
 }
 
 DWORD AttributesOf(HANDLE file) {
@@ -177,18 +203,7 @@ bool LiesPlainlyAt(HANDLE file, const std::wstring& path) {
          RedirectsName(info.dwFileAttributes, tag.ReparseTag))) {
         return false;
     }
-    std::wstring expected = ResolvedFolderOf(path);
-    const std::wstring actual = FinalPath(file);
-    if (expected.empty() || actual.empty()) {
-        return false;
-    }
-    if (expected.back() != L'\\') {
-        expected += L'\\';
-    }
-    expected += path.substr(path.find_last_of(L'\\') + 1);
-    return ::CompareStringOrdinal(expected.c_str(), static_cast<int>(expected.size()),
-                                  actual.c_str(), static_cast<int>(actual.size()),
-                                  TRUE) == CSTR_EQUAL;
+    return ResolvesTo(file, path);
 }
 
 bool SetAttributes(HANDLE file, DWORD attributes) {

@@ -9,6 +9,8 @@
 //   zv_driver rect NAME           print "left top right bottom" on the screen of
 //                                 cmdBegin, cmdExit, lblNotify, window or client
 //   zv_driver close               close the window, wait for the process, print its exit code
+//   zv_driver exit                press Exit; print the ms until the window is gone and
+//                                 until the process has ended
 //   zv_driver peak-memory         print the tool's peak working set in bytes
 //   zv_driver timed-run [ms]      press Begin, ask the window every 20 ms whether it is
 //                                 alive (WM_NULL) until the run has ended; print
@@ -268,6 +270,22 @@ int Startup(const std::wstring& exe, const std::wstring& title) {
 
 }  // namespace
 
+int TimedExit(HWND window) {
+    const platform::UniqueHandle process = driver::OpenWindowProcess(window, SYNCHRONIZE);
+    const ULONGLONG start = ::GetTickCount64();
+    if (!process ||
+        !::PostMessageW(driver::FindControl(window, ui::ControlId::cmdExit), BM_CLICK, 0, 0)) {
+        return Fail(L"cannot press Exit");
+    }
+    const bool gone = driver::WaitUntil([&] { return !::IsWindow(window); }, 10000, 2);
+    const ULONGLONG goneMs = ::GetTickCount64() - start;
+    if (!gone || ::WaitForSingleObject(process.get(), 10000) != WAIT_OBJECT_0) {
+        return Fail(L"the window or the process did not end");
+    }
+    Print(std::to_wstring(goneMs) + L" " + std::to_wstring(::GetTickCount64() - start));
+    return 0;
+}
+
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) {
         std::fwprintf(stderr, L"usage: zv_driver COMMAND [ARGS]\n");
@@ -334,6 +352,9 @@ int wmain(int argc, wchar_t** argv) {
         }
         Print(std::to_wstring(*exitCode));
         return 0;
+    }
+    if (command == L"exit") {
+        return TimedExit(window);
     }
     if (command == L"peak-memory") {
         return PrintPeakMemory(window);
