@@ -59,8 +59,8 @@ FakeFileSystem RandomLayout(std::mt19937& rng) {
 FakeFileSystem::Fault RandomFault(std::mt19937& rng, const model::Snapshot& files) {
     auto pick = [&rng](int below) { return std::uniform_int_distribution<>(0, below - 1)(rng); };
     const std::wstring root = model::RootOf(files);
-    static const Op kOps[] = {Op::QueryLength, Op::MakeFolder, Op::CopyReplacing,
-                              Op::RemoveFile, Op::DiscardLeftovers};
+    static const Op kOps[] = {Op::QueryLength, Op::MakeFolder, Op::CopyReplacing, Op::RemoveFile,
+                              Op::DiscardLeftovers};
     const Op op = kOps[pick(5)];
     std::wstring path;
     if (op == Op::MakeFolder) {
