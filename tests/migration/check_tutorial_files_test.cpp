@@ -16,6 +16,7 @@ namespace {
 
 using fakes::FakeFileSystem;
 using fakes::Op;
+using fakes::Reading;
 
 // Spelt out rather than taken from the catalogue, so that a misspelt constant shows.
 const std::vector<std::wstring> kNames = {
@@ -31,11 +32,9 @@ const std::wstring kOtherRoot = L"C:\\Program Files\\Zorvel Pro";
 const std::wstring kTut = kRoot + L"\\Tutorials\\";
 const std::wstring kDone = L"We're Done!";
 
-std::wstring Reading(const std::wstring& name) { return L"Reading '" + name + L"' Tutorial"; }
-
-class RunTest : public testing::Test {
+class RunTest : public testing::Test, public fakes::FakeWindow {
   protected:
-    void Run() { migration::CheckTutorialFiles({files, desktop, status, cursor}); }
+    void Run() { FakeWindow::Run(files); }
     std::vector<std::wstring> Calls(Op op) const {
         std::vector<std::wstring> paths;
         for (const auto& call : files.Calls()) {
@@ -63,9 +62,6 @@ class RunTest : public testing::Test {
     }
 
     FakeFileSystem files;
-    fakes::FakeDesktop desktop;
-    fakes::FakeStatusLine status;
-    fakes::FakeCursor cursor;
 };
 
 // --- Root choice and folder steps ---
@@ -219,11 +215,10 @@ TEST_F(RunTest, AnExceptionStopsTheRunWithAReport) {
         ThrowingFiles throwing;
         throwing.thrown = thrown;
         throwing.AddFile(kTut + L"Zent.avi", "zent");
-        fakes::FakeStatusLine line;
-        fakes::FakeCursor pointer;
-        migration::CheckTutorialFiles({throwing, desktop, line, pointer});
-        EXPECT_EQ(line.Read(), Reading(L"Zent.avi") + L"  " + report);
-        EXPECT_EQ(pointer.log, (std::vector<std::wstring>{L"On", L"Off"}));
+        fakes::FakeWindow window;
+        window.Run(throwing);
+        EXPECT_EQ(window.status.Read(), Reading(L"Zent.avi") + L"  " + report);
+        EXPECT_EQ(window.cursor.log, (std::vector<std::wstring>{L"On", L"Off"}));
         EXPECT_EQ(throwing.Content(kTut + L"Zent.avi"), "zent");
     }
 }

@@ -11,7 +11,6 @@
 #include "fake_file_system.h"
 #include "fake_window.h"
 #include "migration/catalogue.h"
-#include "migration/tutorial_migration.h"
 #include "run_model.h"
 
 namespace {
@@ -82,15 +81,6 @@ FakeFileSystem::Fault RandomFault(std::mt19937& rng, const model::Snapshot& file
     return {op, number, -1, path};
 }
 
-struct Run {
-    explicit Run(FakeFileSystem& files) {
-        migration::CheckTutorialFiles({files, desktop, status, cursor});
-    }
-    fakes::FakeDesktop desktop;
-    fakes::FakeStatusLine status;
-    fakes::FakeCursor cursor;
-};
-
 void CheckOneLayout(std::uint32_t seed) {
     std::mt19937 rng(seed);
     FakeFileSystem files = RandomLayout(rng);
@@ -102,7 +92,8 @@ void CheckOneLayout(std::uint32_t seed) {
         fault.op == Op::QueryLength && fault.path == migration::kRootSelector;
     const std::wstring root =
         selectorFails ? L"C:\\Program Files\\Zorvel Pro" : model::RootOf(before);
-    const Run run(files);
+    fakes::FakeWindow run;
+    run.Run(files);
     const model::Snapshot& after = files.Nodes();
 
     // Each tutorial's old copies survive, moved or not (the model below says where).
@@ -142,8 +133,7 @@ void CheckOneLayout(std::uint32_t seed) {
     const auto& writes = run.status.writes;
     ASSERT_EQ(writes.size(), expected.readings + 1);
     for (std::size_t i = 0; i < expected.readings; ++i) {
-        EXPECT_EQ(writes[i],
-                  L"Reading '" + std::wstring(migration::kTutorialCatalogue[i]) + L"' Tutorial");
+        EXPECT_EQ(writes[i], fakes::Reading(migration::kTutorialCatalogue[i]));
     }
     if (stops.empty()) {
         EXPECT_EQ(writes.back(), L"We're Done!");
@@ -159,7 +149,7 @@ void CheckOneLayout(std::uint32_t seed) {
     const model::Snapshot afterFault = after;
     files.ClearFaults();
     for (int again = 0; again < 3; ++again) {
-        EXPECT_EQ(Run(files).status.Read(), L"We're Done!");
+        EXPECT_EQ(fakes::FakeWindow().Run(files).status.Read(), L"We're Done!");
     }
     EXPECT_EQ(files.Nodes(), model::AfterRuns(afterFault, 3));
 }
