@@ -49,13 +49,6 @@ class RunTest : public testing::Test, public fakes::FakeWindow {
         expected.push_back(final);
         EXPECT_EQ(status.writes, expected);
     }
-    std::vector<std::int32_t> FolderFailures() const {
-        std::vector<std::int32_t> numbers;
-        for (const auto& f : files.Failures()) {
-            if (f.op == Op::MakeFolder) numbers.push_back(f.error.number);
-        }
-        return numbers;
-    }
     void ExpectPointerOnThenOff() {
         EXPECT_EQ(cursor.log, (std::vector<std::wstring>{L"On", L"Off"}));
         EXPECT_TRUE(desktop.pointers.empty());
@@ -97,64 +90,7 @@ TEST_F(RunTest, WithoutX86TheRootIsUnderProgramFiles) {
     ExpectWritesThenFinal(15, kDone);
 }
 
-TEST_F(RunTest, SelectorProbeErrorCountsAsAbsent) {
-    files.AddFolder(kX86);
-    files.Inject({Op::QueryLength, 71, 0});
-    Run();
-
-    EXPECT_EQ(desktop.boxes,
-              (std::vector<fakes::ShownBox>{{L"71: Disk not ready", 0, L"FileExist Error"}}));
-    EXPECT_EQ(Calls(Op::MakeFolder).front(), kOtherRoot);
-    EXPECT_EQ(status.Read(), kDone);
-}
-
-TEST_F(RunTest, MissingProgramFilesIsPassedOver76) {
-    Run();
-
-    EXPECT_EQ(FolderFailures(), (std::vector<std::int32_t>{76, 76}));
-    EXPECT_TRUE(files.Nodes().empty());
-    EXPECT_EQ(files.CallCount(Op::QueryLength), 1 + 15 * 3);
-    ExpectWritesThenFinal(15, kDone);
-    ExpectPointerOnThenOff();
-}
-
-TEST_F(RunTest, ExistingFoldersArePassedOver75) {
-    files.AddFolder(kRoot + L"\\Tutorials");
-    files.AddFile(kTut + L"Tindel.avi", "t");
-    Run();
-
-    EXPECT_EQ(FolderFailures(), (std::vector<std::int32_t>{75, 75}));
-    EXPECT_EQ(files.Content(kTut + L"ZV_Tindel.avi"), "t");
-    EXPECT_FALSE(files.Has(kTut + L"Tindel.avi"));
-    ExpectWritesThenFinal(15, kDone);
-    EXPECT_TRUE(desktop.boxes.empty());
-}
-
 // --- Moving ---
-
-class PrefixTest : public RunTest, public testing::WithParamInterface<const wchar_t*> {};
-
-TEST_P(PrefixTest, MovesTheOnlyOldCopy) {
-    const std::wstring old = kTut + GetParam() + L"Zent.avi";
-    files.AddFile(old, "zent");
-    files.AddFile(kTut + L"ZV_Tindel.avi", "tindel");
-    Run();
-
-    FakeFileSystem expected;
-    expected.AddFile(kTut + L"ZV_Zent.avi", "zent");
-    expected.AddFile(kTut + L"ZV_Tindel.avi", "tindel");
-    EXPECT_EQ(files.Nodes(), expected.Nodes());
-    EXPECT_EQ(files.Calls().back().op, Op::QueryLength) << "the last catalogue entry is probed";
-    ExpectWritesThenFinal(15, kDone);
-    ExpectPointerOnThenOff();
-}
-
-std::string PrefixName(const testing::TestParamInfo<const wchar_t*>& info) {
-    const char* names[] = {"V3", "V4", "Bare"};
-    return names[info.index];
-}
-
-INSTANTIATE_TEST_SUITE_P(Run, PrefixTest, testing::Values(L"V3_", L"V4_", L""), PrefixName);
 
 TEST_F(RunTest, RepeatedRunsMoveOneOldCopyEach) {
     files.AddFile(kTut + L"V3_Zent.avi", "v3");

@@ -1,4 +1,6 @@
 // Random layouts of old and new tutorial files, each run with one random fault.
+// They include missing Program Files folders and install folders already made,
+// whose failures (76, 75) a run passes over.
 
 #include <cstdlib>
 #include <random>
