@@ -70,8 +70,7 @@ inline constexpr WindowSpec kFrmUpdate = {
 
 inline constexpr FontSpec kDialogFont = {L"", 0, false};
 
-// Listed as the window is laid out; created in reading order (kReadingOrder).
-// One control a row, not one field a line.
+// Listed as the window is laid out, a control a row; created in reading order (kReadingOrder).
 // clang-format off
 inline constexpr std::array<ControlSpec, 6> kControls = {{
     {ControlId::cmdExit, L"cmdExit", ControlKind::PushButton, L"Exit", {4290, 3555, 1920, 345}, 2,
