@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs every Debian package that the build, the tests, the run, the
-# benchmark and the release need. Safe to run again: it does nothing when all
-# are present. Never wine32: it cannot run on these machines (their kernel has
+# Installs every Debian package that the build, the lint, the tests, the run,
+# the benchmark and the release need. Safe to run again: it does nothing when
+# all are present. Never wine32: it cannot run on these machines (their kernel has
 # no 32-bit support), and once installed it breaks the 64-bit prefix.
 set -euo pipefail
 
@@ -15,6 +15,7 @@ packages=(
   libxfixes-dev libxcursor-dev adwaita-icon-theme
   icoutils librsvg2-bin python3 python3-pil
   fonts-liberation gnuplot-nox
+  clang-format-14 clang-tidy-14 cppcheck
 )
 
 missing=()

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the host unit tests under sanitizers,
-# the Windows tests under Wine and Xvfb (x64), the checks of the x86 executable
-# file, and the release command with a throwaway signing certificate. Exits
-# non-zero on any failure.
+# Lints the sources, builds everything and runs every test: the host unit
+# tests under sanitizers, the Windows tests under Wine and Xvfb (x64), the
+# checks of the x86 executable file, and the release command with a throwaway
+# signing certificate. Exits non-zero on any failure.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,6 +16,7 @@ build() {
 }
 
 status=0
+bash scripts/lint.sh || status=1
 build host || status=1
 build windows || status=1
 build windows-x86 || status=1

@@ -70,7 +70,8 @@ inline constexpr WindowSpec kFrmUpdate = {
 
 inline constexpr FontSpec kDialogFont = {L"", 0, false};
 
-// Listed as the window is laid out; created in reading order (kReadingOrder).
+// Listed as the window is laid out, a control a row; created in reading order (kReadingOrder).
+// clang-format off
 inline constexpr std::array<ControlSpec, 6> kControls = {{
     {ControlId::cmdExit, L"cmdExit", ControlKind::PushButton, L"Exit", {4290, 3555, 1920, 345}, 2,
      kDialogFont, kSystemButtonFace, kSystemButtonText, false},
@@ -88,6 +89,7 @@ inline constexpr std::array<ControlSpec, 6> kControls = {{
     {ControlId::Image1, L"Image1", ControlKind::Picture, L"", {4320, -15, 2265, 2985}, -1,
      kDialogFont, kWhite, kWhite, false},
 }};
+// clang-format on
 
 // The order of the child windows, which is the order in which a screen reader
 // meets them: the instruction and the warning before the buttons.

@@ -2,10 +2,8 @@
 
 #include <exception>
 #include <new>
-#include <ostream>
 #include <stdexcept>
 #include <string>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -18,6 +16,7 @@ namespace {
 
 using fakes::FakeFileSystem;
 using fakes::Op;
+using fakes::Reading;
 
 // Spelt out rather than taken from the catalogue, so that a misspelt constant shows.
 const std::vector<std::wstring> kNames = {
@@ -33,11 +32,9 @@ const std::wstring kOtherRoot = L"C:\\Program Files\\Zorvel Pro";
 const std::wstring kTut = kRoot + L"\\Tutorials\\";
 const std::wstring kDone = L"We're Done!";
 
-std::wstring Reading(const std::wstring& name) { return L"Reading '" + name + L"' Tutorial"; }
-
-class RunTest : public testing::Test {
+class RunTest : public testing::Test, public fakes::FakeWindow {
   protected:
-    void Run() { migration::CheckTutorialFiles({files, desktop, status, cursor}); }
+    void Run() { FakeWindow::Run(files); }
     std::vector<std::wstring> Calls(Op op) const {
         std::vector<std::wstring> paths;
         for (const auto& call : files.Calls()) {
@@ -52,22 +49,12 @@ class RunTest : public testing::Test {
         expected.push_back(final);
         EXPECT_EQ(status.writes, expected);
     }
-    std::vector<std::int32_t> FolderFailures() const {
-        std::vector<std::int32_t> numbers;
-        for (const auto& f : files.Failures()) {
-            if (f.op == Op::MakeFolder) numbers.push_back(f.error.number);
-        }
-        return numbers;
-    }
     void ExpectPointerOnThenOff() {
         EXPECT_EQ(cursor.log, (std::vector<std::wstring>{L"On", L"Off"}));
         EXPECT_TRUE(desktop.pointers.empty());
     }
 
     FakeFileSystem files;
-    fakes::FakeDesktop desktop;
-    fakes::FakeStatusLine status;
-    fakes::FakeCursor cursor;
 };
 
 // --- Root choice and folder steps ---
@@ -103,64 +90,7 @@ TEST_F(RunTest, WithoutX86TheRootIsUnderProgramFiles) {
     ExpectWritesThenFinal(15, kDone);
 }
 
-TEST_F(RunTest, SelectorProbeErrorCountsAsAbsent) {
-    files.AddFolder(kX86);
-    files.Inject({Op::QueryLength, 71, 0});
-    Run();
-
-    EXPECT_EQ(desktop.boxes,
-              (std::vector<fakes::ShownBox>{{L"71: Disk not ready", 0, L"FileExist Error"}}));
-    EXPECT_EQ(Calls(Op::MakeFolder).front(), kOtherRoot);
-    EXPECT_EQ(status.Read(), kDone);
-}
-
-TEST_F(RunTest, MissingProgramFilesIsPassedOver76) {
-    Run();
-
-    EXPECT_EQ(FolderFailures(), (std::vector<std::int32_t>{76, 76}));
-    EXPECT_TRUE(files.Nodes().empty());
-    EXPECT_EQ(files.CallCount(Op::QueryLength), 1 + 15 * 3);
-    ExpectWritesThenFinal(15, kDone);
-    ExpectPointerOnThenOff();
-}
-
-TEST_F(RunTest, ExistingFoldersArePassedOver75) {
-    files.AddFolder(kRoot + L"\\Tutorials");
-    files.AddFile(kTut + L"Tindel.avi", "t");
-    Run();
-
-    EXPECT_EQ(FolderFailures(), (std::vector<std::int32_t>{75, 75}));
-    EXPECT_EQ(files.Content(kTut + L"ZV_Tindel.avi"), "t");
-    EXPECT_FALSE(files.Has(kTut + L"Tindel.avi"));
-    ExpectWritesThenFinal(15, kDone);
-    EXPECT_TRUE(desktop.boxes.empty());
-}
-
 // --- Moving ---
-
-class PrefixTest : public RunTest, public testing::WithParamInterface<const wchar_t*> {};
-
-TEST_P(PrefixTest, MovesTheOnlyOldCopy) {
-    const std::wstring old = kTut + GetParam() + L"Zent.avi";
-    files.AddFile(old, "zent");
-    files.AddFile(kTut + L"ZV_Tindel.avi", "tindel");
-    Run();
-
-    FakeFileSystem expected;
-    expected.AddFile(kTut + L"ZV_Zent.avi", "zent");
-    expected.AddFile(kTut + L"ZV_Tindel.avi", "tindel");
-    EXPECT_EQ(files.Nodes(), expected.Nodes());
-    EXPECT_EQ(files.Calls().back().op, Op::QueryLength) << "the last catalogue entry is probed";
-    ExpectWritesThenFinal(15, kDone);
-    ExpectPointerOnThenOff();
-}
-
-std::string PrefixName(const testing::TestParamInfo<const wchar_t*>& info) {
-    const char* names[] = {"V3", "V4", "Bare"};
-    return names[info.index];
-}
-
-INSTANTIATE_TEST_SUITE_P(Run, PrefixTest, testing::Values(L"V3_", L"V4_", L""), PrefixName);
 
 TEST_F(RunTest, RepeatedRunsMoveOneOldCopyEach) {
     files.AddFile(kTut + L"V3_Zent.avi", "v3");
@@ -221,115 +151,30 @@ TEST_F(RunTest, AnExceptionStopsTheRunWithAReport) {
         ThrowingFiles throwing;
         throwing.thrown = thrown;
         throwing.AddFile(kTut + L"Zent.avi", "zent");
-        fakes::FakeStatusLine line;
-        fakes::FakeCursor pointer;
-        migration::CheckTutorialFiles({throwing, desktop, line, pointer});
-        EXPECT_EQ(line.Read(), Reading(L"Zent.avi") + L"  " + report);
-        EXPECT_EQ(pointer.log, (std::vector<std::wstring>{L"On", L"Off"}));
+        fakes::FakeWindow window;
+        window.Run(throwing);
+        EXPECT_EQ(window.status.Read(), Reading(L"Zent.avi") + L"  " + report);
+        EXPECT_EQ(window.cursor.log, (std::vector<std::wstring>{L"On", L"Off"}));
         EXPECT_EQ(throwing.Content(kTut + L"Zent.avi"), "zent");
     }
 }
 
-// --- An injected failure at each operation ---
-
-// Three tutorials to move; the failure is aimed at the middle one, Zent.
-struct FaultCase {
-    Op op;
-    std::wstring path;  // Empty: the call index below.
-    int callIndex;
-};
-
-void PrintTo(const FaultCase& c, std::ostream* out) {
-    *out << "op " << static_cast<int>(c.op) << " call " << c.callIndex;
-}
-
-enum class Outcome { Moved, Kept, Copied };
-
-class InjectedFaultTest : public RunTest,
-                          public testing::WithParamInterface<std::tuple<FaultCase, int>> {
-  protected:
-    static void Arrange(FakeFileSystem& tree) {
-        tree.AddFile(kTut + L"V3_Brasol.avi", "brasol");
-        tree.AddFile(kTut + L"Zent.avi", "zent");
-        tree.AddFile(kTut + L"ZV_Zent.avi", "older zent");
-        tree.AddFile(kTut + L"V4_Stalver.avi", "stalver");
-    }
-    void SetUp() override { Arrange(files); }
-    static void Apply(FakeFileSystem& tree, const std::wstring& old, const std::wstring& name,
-                      Outcome outcome) {
-        if (outcome == Outcome::Kept) return;
-        tree.AddFile(kTut + L"ZV_" + name, tree.Content(kTut + old));
-        if (outcome == Outcome::Moved) tree.RemoveFile(kTut + old).ok();
-    }
-};
-
-TEST_P(InjectedFaultTest, PassesOverOrStops) {
-    const auto& [fault, number] = GetParam();
-    files.Inject({fault.op, number, fault.callIndex, fault.path});
-    Run();
-
-    const bool probe = fault.op == Op::QueryLength;  // Handled inside the probe.
-    // A leftover that cannot go stays for the next run.
-    const bool stops =
-        !probe && fault.op != Op::DiscardLeftovers && number != 75 && number != 76;
-    const bool early = fault.op == Op::MakeFolder;
-    Outcome zent = Outcome::Moved;
-    if (probe || fault.op == Op::CopyReplacing || (early && stops)) zent = Outcome::Kept;
-    if (fault.op == Op::RemoveFile) zent = Outcome::Copied;
-
-    FakeFileSystem expected;
-    Arrange(expected);
-    Apply(expected, L"V3_Brasol.avi", L"Brasol.avi",
-          early && stops ? Outcome::Kept : Outcome::Moved);
-    Apply(expected, L"Zent.avi", L"Zent.avi", zent);
-    Apply(expected, L"V4_Stalver.avi", L"Stalver.avi", stops ? Outcome::Kept : Outcome::Moved);
-    EXPECT_EQ(files.Nodes(), expected.Nodes());
-
-    const std::wstring error = std::to_wstring(number) + L": " + fakes::Error(number).description;
-    std::vector<fakes::ShownBox> boxes;
-    if (probe && number != 53) boxes.push_back({error, 0, L"FileExist Error"});
-    EXPECT_EQ(desktop.boxes, boxes);
-    if (!stops) {
-        ExpectWritesThenFinal(15, kDone);
-    } else if (early) {
-        EXPECT_EQ(status.writes, std::vector<std::wstring>{L"...standing by  " + error});
-    } else {
-        ExpectWritesThenFinal(7, Reading(L"Zent.avi") + L"  " + error);
-    }
-    ExpectPointerOnThenOff();
-}
-
-const FaultCase kFaults[] = {
-    {Op::QueryLength, kTut + L"Zent.avi", -1},
-    {Op::MakeFolder, L"", 0},
-    {Op::MakeFolder, L"", 1},
-    {Op::CopyReplacing, kTut + L"Zent.avi", -1},
-    {Op::RemoveFile, kTut + L"Zent.avi", -1},
-    {Op::DiscardLeftovers, kTut + L"ZV_Zent.avi", -1},
-};
-
-std::string FaultName(const testing::TestParamInfo<InjectedFaultTest::ParamType>& info) {
-    const auto& [fault, number] = info.param;
-    const char* ops[] = {"Probe", "Listing", "Folder", "Copy", "Delete", "Leftovers"};
-    return ops[static_cast<int>(fault.op)] +
-           (fault.callIndex >= 0 ? std::to_string(fault.callIndex) : std::string()) + "Fails" +
-           std::to_string(number);
-}
-
-INSTANTIATE_TEST_SUITE_P(Run, InjectedFaultTest,
-                         testing::Combine(testing::ValuesIn(kFaults),
-                                          testing::Values(53, 75, 76, 70, 61)),
-                         FaultName);
-
 // --- Events during the run ---
 
-TEST_F(RunTest, ClosingDuringAnEventPassStopsAtOnce) {
-    files.AddFile(kTut + L"V3_Brasol.avi", "brasol");
+// The pass may change the folder (the user, another program): each tutorial is
+// looked for after its pass. Closing the window stops the run at once.
+TEST_F(RunTest, AnEventPassMayChangeTheFilesOrCloseTheWindow) {
+    files.AddFile(kTut + L"V3_Brasol.avi", "brasol v3");
+    files.AddFile(kTut + L"V4_Brasol.avi", "brasol v4");
     files.AddFile(kTut + L"Zent.avi", "zent");
-    desktop.onEvents = [](int pass) { return pass != 6; };
+    desktop.onEvents = [this](int pass) {
+        if (pass == 0) files.RemoveFile(kTut + L"V3_Brasol.avi").ok();
+        return pass != 6;
+    };
     Run();
 
-    EXPECT_EQ(files.Content(kTut + L"ZV_Brasol.avi"), "brasol");
+    EXPECT_EQ(files.Content(kTut + L"ZV_Brasol.avi"), "brasol v4");
+    EXPECT_FALSE(files.Has(kTut + L"V4_Brasol.avi"));
     EXPECT_EQ(files.Content(kTut + L"Zent.avi"), "zent");
     EXPECT_FALSE(files.Has(kTut + L"ZV_Zent.avi"));
     EXPECT_EQ(files.Calls().back().path, kTut + L"WimbleFasks.avi")
@@ -338,23 +183,6 @@ TEST_F(RunTest, ClosingDuringAnEventPassStopsAtOnce) {
     for (int i = 0; i <= 6; ++i) expected.push_back(Reading(kNames[i]));
     EXPECT_EQ(status.writes, expected);
     ExpectPointerOnThenOff();
-}
-
-TEST_F(RunTest, BeginDuringAnEventPassRunsANestedRun) {
-    files.AddFile(kTut + L"V3_Zent.avi", "v3");
-    files.AddFile(kTut + L"V4_Zent.avi", "v4");
-    desktop.onEvents = [this](int pass) {
-        if (pass == 0) Run();
-        return true;
-    };
-    Run();
-
-    EXPECT_EQ(files.Content(kTut + L"ZV_Zent.avi"), "v4") << "the outer run moves the V4_ copy";
-    EXPECT_FALSE(files.Has(kTut + L"V3_Zent.avi"));
-    EXPECT_FALSE(files.Has(kTut + L"V4_Zent.avi"));
-    EXPECT_EQ(cursor.log, (std::vector<std::wstring>{L"On", L"On", L"Off", L"Off"}));
-    EXPECT_EQ(status.Read(), kDone);
-    EXPECT_EQ(status.writes.size(), 32u);
 }
 
 }  // namespace

@@ -78,11 +78,8 @@ const FakeFileSystem::Fault* FakeFileSystem::Enter(Op op, const std::wstring& pa
     return nullptr;
 }
 
-platform::RuntimeError FakeFileSystem::Fail(Op op, std::int32_t number,
-                                            const std::wstring& description) {
-    platform::RuntimeError failure = Error(number);
-    if (!description.empty()) failure.description = description;
-    failures_.push_back({op, std::move(failure)});
+platform::RuntimeError FakeFileSystem::Fail(Op op, std::int32_t number) {
+    failures_.push_back({op, Error(number)});
     return failures_.back().error;
 }
 
@@ -98,7 +95,8 @@ bool FakeFileSystem::IsFile(const std::wstring& path) const {
 }
 
 platform::Result<std::int64_t> FakeFileSystem::QueryLength(const std::wstring& path) {
-    if (const auto* fault = Enter(Op::QueryLength, path)) return Fail(Op::QueryLength, *fault);
+    if (const auto* fault = Enter(Op::QueryLength, path))
+        return Fail(Op::QueryLength, fault->number);
     if (const auto forced = lengths_.find(path); forced != lengths_.end()) return forced->second;
     if (IsFile(path)) return static_cast<std::int64_t>(nodes_.at(path).content.size());
     if (nodes_.contains(path)) return std::int64_t{0};
@@ -109,7 +107,7 @@ platform::Result<std::int64_t> FakeFileSystem::QueryLength(const std::wstring& p
 platform::Result<std::wstring> FakeFileSystem::FindFirstEntry(const std::wstring& pattern,
                                                               std::uint32_t attributeMask) {
     if (const auto* fault = Enter(Op::FindFirstEntry, pattern)) {
-        return Fail(Op::FindFirstEntry, *fault);
+        return Fail(Op::FindFirstEntry, fault->number);
     }
     const std::wstring folder = ParentOf(pattern);
     const std::wstring namePattern = pattern.substr(folder.size() + 1);
@@ -126,7 +124,7 @@ platform::Result<std::wstring> FakeFileSystem::FindFirstEntry(const std::wstring
 }
 
 platform::Result<void> FakeFileSystem::MakeFolder(const std::wstring& path) {
-    if (const auto* fault = Enter(Op::MakeFolder, path)) return Fail(Op::MakeFolder, *fault);
+    if (const auto* fault = Enter(Op::MakeFolder, path)) return Fail(Op::MakeFolder, fault->number);
     if (IsFolder(path) || IsFile(path)) return Fail(Op::MakeFolder, kPathFileAccess);
     if (!IsFolder(ParentOf(path))) return Fail(Op::MakeFolder, kPathNotFound);
     nodes_[path].folder = true;
@@ -136,7 +134,7 @@ platform::Result<void> FakeFileSystem::MakeFolder(const std::wstring& path) {
 platform::Result<void> FakeFileSystem::CopyReplacing(const std::wstring& source,
                                                      const std::wstring& destination) {
     const Op op = Op::CopyReplacing;
-    if (const auto* fault = Enter(op, source, destination)) return Fail(op, *fault);
+    if (const auto* fault = Enter(op, source, destination)) return Fail(op, fault->number);
     if (!IsFile(source))
         return Fail(op, IsFolder(ParentOf(source)) ? kFileNotFound : kPathNotFound);
     if (!IsFolder(ParentOf(destination))) return Fail(op, kPathNotFound);
@@ -148,7 +146,7 @@ platform::Result<void> FakeFileSystem::CopyReplacing(const std::wstring& source,
 }
 
 platform::Result<void> FakeFileSystem::RemoveFile(const std::wstring& path) {
-    if (const auto* fault = Enter(Op::RemoveFile, path)) return Fail(Op::RemoveFile, *fault);
+    if (const auto* fault = Enter(Op::RemoveFile, path)) return Fail(Op::RemoveFile, fault->number);
     if (!IsFolder(ParentOf(path))) return Fail(Op::RemoveFile, kPathNotFound);
     if (!nodes_.contains(path)) return Fail(Op::RemoveFile, kFileNotFound);
     if (IsFolder(path) || nodes_.at(path).readOnly) return Fail(Op::RemoveFile, kPermissionDenied);
@@ -158,7 +156,7 @@ platform::Result<void> FakeFileSystem::RemoveFile(const std::wstring& path) {
 
 platform::Result<void> FakeFileSystem::DiscardLeftovers(const std::wstring& path) {
     const Op op = Op::DiscardLeftovers;
-    if (const auto* fault = Enter(op, path)) return Fail(op, *fault);
+    if (const auto* fault = Enter(op, path)) return Fail(op, fault->number);
     for (const wchar_t* suffix : {L".copying", L".deleting"}) nodes_.erase(path + suffix);
     return {};
 }

@@ -34,18 +34,10 @@ class FakeFileSystem : public platform::FileSystem {
     };
     // Fails matching calls before they change anything.
     struct Fault {
-        Fault(Op op, std::int32_t number, int callIndex = -1, std::wstring path = {},
-              std::wstring description = {})
-            : op(op),
-              number(number),
-              callIndex(callIndex),
-              path(std::move(path)),
-              description(std::move(description)) {}
         Op op;
         std::int32_t number;
-        int callIndex = -1;        // Counted from 0 per operation; -1 for every call.
-        std::wstring path;         // Source or destination named; empty for any path.
-        std::wstring description;  // Empty for the platform's own text.
+        int callIndex = -1;      // Counted from 0 per operation; -1 for every call.
+        std::wstring path = {};  // Source or destination named; empty for any path.
     };
     struct Call {
         Op op;
@@ -86,10 +78,7 @@ class FakeFileSystem : public platform::FileSystem {
   private:
     // Logs the call and returns the injected fault that matches it, if any.
     const Fault* Enter(Op op, const std::wstring& path, const std::wstring& second = {});
-    platform::RuntimeError Fail(Op op, std::int32_t number, const std::wstring& description = {});
-    platform::RuntimeError Fail(Op op, const Fault& fault) {
-        return Fail(op, fault.number, fault.description);
-    }
+    platform::RuntimeError Fail(Op op, std::int32_t number);
     bool IsFolder(const std::wstring& path) const;
     bool IsFile(const std::wstring& path) const;
 

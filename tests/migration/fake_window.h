@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "migration/tutorial_migration.h"
 #include "migration/window_services.h"
 #include "platform/desktop.h"
 
@@ -55,5 +56,20 @@ class FakeCursor : public migration::BusyCursor {
 
     std::vector<std::wstring> log;
 };
+
+// The window's side of a run: what it shows, with the run itself.
+struct FakeWindow {
+    const FakeWindow& Run(platform::FileSystem& files) {
+        migration::CheckTutorialFiles({files, desktop, status, cursor});
+        return *this;
+    }
+    FakeDesktop desktop;
+    FakeStatusLine status;
+    FakeCursor cursor;
+};
+
+inline std::wstring Reading(std::wstring_view name) {
+    return L"Reading '" + std::wstring(name) + L"' Tutorial";
+}
 
 }  // namespace fakes

@@ -1,10 +1,13 @@
 #include "run_model.h"
 
+#include <utility>
+
 #include "migration/catalogue.h"
 
 namespace model {
 namespace {
 
+using fakes::Op;
 using migration::kLegacyPrefixes;
 using migration::kNewNamePrefix;
 using migration::kTutorialCatalogue;
@@ -18,12 +21,6 @@ bool IsFolder(const Snapshot& files, const std::wstring& path) {
     return path == L"C:" || (node != files.end() && node->second.folder);
 }
 
-void MakeFolder(Snapshot& files, const std::wstring& path) {
-    if (!files.contains(path) && IsFolder(files, path.substr(0, path.rfind(L'\\')))) {
-        files[path].folder = true;
-    }
-}
-
 }  // namespace
 
 std::wstring RootOf(const Snapshot& files) {
@@ -32,22 +29,43 @@ std::wstring RootOf(const Snapshot& files) {
                             : migration::kRootOtherwise);
 }
 
-Snapshot AfterRuns(Snapshot files, int runs) {
-    const std::wstring root = RootOf(files);
-    for (int run = 0; run < runs; ++run) {
-        MakeFolder(files, root);
-        MakeFolder(files, Join(root, migration::kTutorialsFolder));
-        for (const auto name : kTutorialCatalogue) {
-            for (const auto prefix : kLegacyPrefixes) {
-                const auto old = files.find(Join(root, prefix, name));
-                if (old != files.end()) {
-                    files[Join(root, kNewNamePrefix, name)] = {false, old->second.content, false};
-                    files.erase(old);
-                    break;
-                }
-            }
+Outcome AfterRun(Snapshot files, const Fault& fault) {
+    const auto fails = [&fault](Op op, const std::wstring& path) {
+        return fault.op == op && fault.path == path;
+    };
+    const std::wstring root = fails(Op::QueryLength, std::wstring(migration::kRootSelector))
+                                  ? std::wstring(migration::kRootOtherwise)
+                                  : RootOf(files);
+    for (const auto& folder : {root, Join(root, migration::kTutorialsFolder)}) {
+        if (fails(Op::MakeFolder, folder)) {
+            if (fault.stops) return {files, 0};
+        } else if (!files.contains(folder) &&
+                   IsFolder(files, folder.substr(0, folder.rfind(L'\\')))) {
+            files[folder].folder = true;
         }
     }
+    std::size_t readings = 0;
+    for (const auto name : kTutorialCatalogue) {
+        ++readings;
+        // A leftover that cannot go stays for the next run: nothing stops.
+        const std::wstring newName = Join(root, kNewNamePrefix, name);
+        for (const auto prefix : kLegacyPrefixes) {
+            const std::wstring oldName = Join(root, prefix, name);
+            const auto old = files.find(oldName);
+            if (old == files.end() || fails(Op::QueryLength, oldName)) continue;
+            const bool copyFails = fails(Op::CopyReplacing, oldName);
+            const bool removeFails = !copyFails && fails(Op::RemoveFile, oldName);
+            if (!copyFails) files[newName] = {false, old->second.content, false};
+            if (!copyFails && !removeFails) files.erase(oldName);
+            if ((copyFails || removeFails) && fault.stops) return {files, readings};
+            break;
+        }
+    }
+    return {files, readings};
+}
+
+Snapshot AfterRuns(Snapshot files, int runs) {
+    for (int run = 0; run < runs; ++run) files = AfterRun(std::move(files)).files;
     return files;
 }
 

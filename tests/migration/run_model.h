@@ -12,10 +12,26 @@ using Snapshot = std::map<std::wstring, fakes::FakeFileSystem::Node>;
 // The install root that a run chooses for this layout.
 std::wstring RootOf(const Snapshot& files);
 
-// What consecutive runs without faults make of a layout: the root and its
-// Tutorials folder made where the parent exists, then in each run the first old
-// copy of every tutorial moved over its new name. Old copies that are folders
-// and read-only files are not modelled.
+// A failure of every call of one operation on one path.
+struct Fault {
+    fakes::Op op = fakes::Op::FindFirstEntry;  // Never called by a run: no fault.
+    std::wstring path;
+    bool stops = false;  // Whether the run stops there or passes it over.
+};
+
+struct Outcome {
+    Snapshot files;
+    std::size_t readings = 0;  // "Reading" texts written, one a tutorial reached.
+};
+
+// What one run makes of a layout: the root and its Tutorials folder made where
+// the parent exists, then the first old copy of every tutorial moved over its
+// new name. A failed probe counts the file absent; a failed copy keeps the old
+// copy, a failed delete keeps both. Old copies that are folders, read-only
+// files and leftovers of a cut run are not modelled.
+Outcome AfterRun(Snapshot files, const Fault& fault = {});
+
+// Consecutive runs without faults.
 Snapshot AfterRuns(Snapshot files, int runs = 3);
 
 }  // namespace model
