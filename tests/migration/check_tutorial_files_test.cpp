@@ -1,5 +1,6 @@
 #include "migration/tutorial_migration.h"
 
+#include <cstdint>
 #include <exception>
 #include <new>
 #include <stdexcept>
@@ -124,14 +125,25 @@ TEST_F(RunTest, RepeatedRunsMoveOneOldCopyEach) {
     }
 }
 
-TEST_F(RunTest, ReadOnlyNewNameStopsTheRunAndKeepsBoth) {
-    files.AddFile(kTut + L"V4_Mavrek.avi", "new");
-    files.AddFile(kTut + L"ZV_Mavrek.avi", "old", true);
-    Run();
+// Read-only copies move like any other; the taskbar's total is what the run
+// will move, the first old copy of each tutorial.
+TEST_F(RunTest, ReadOnlyCopiesMoveAndTheTotalIsWhatMoves) {
+    files.AddFile(kTut + L"V3_Brasol.avi", "12345", true);
+    files.AddFile(kTut + L"V4_Brasol.avi", "stays for the next run");
+    files.AddFile(kTut + L"ZV_Brasol.avi", "old", true);
+    files.AddFile(kTut + L"Zent.avi", "123");
+    struct : migration::WorkProgress {
+        void Start(std::uint64_t total) override { log.push_back(L"Start " + std::to_wstring(total)); }
+        void Finish() override { log.push_back(L"Finish"); }
+        std::vector<std::wstring> log;
+    } progress;
+    migration::CheckTutorialFiles({files, desktop, status, cursor, &progress});
 
-    EXPECT_EQ(files.Content(kTut + L"V4_Mavrek.avi"), "new");
-    EXPECT_EQ(files.Content(kTut + L"ZV_Mavrek.avi"), "old");
-    ExpectWritesThenFinal(3, Reading(L"Mavrek.avi") + L"  70: Permission denied");
+    EXPECT_EQ(progress.log, (std::vector<std::wstring>{L"Start 8", L"Finish"}));
+    EXPECT_EQ(files.Nodes().at(kTut + L"ZV_Brasol.avi"), (FakeFileSystem::Node{false, "12345", true}));
+    EXPECT_FALSE(files.Has(kTut + L"V3_Brasol.avi"));
+    EXPECT_EQ(files.Content(kTut + L"ZV_Zent.avi"), "123");
+    ExpectWritesThenFinal(15, kDone);
     ExpectPointerOnThenOff();
 }
 

@@ -139,9 +139,9 @@ platform::Result<void> FakeFileSystem::CopyReplacing(const std::wstring& source,
         return Fail(op, IsFolder(ParentOf(source)) ? kFileNotFound : kPathNotFound);
     if (!IsFolder(ParentOf(destination))) return Fail(op, kPathNotFound);
     if (IsFolder(destination)) return Fail(op, kPathFileAccess);
-    if (IsFile(destination) && nodes_.at(destination).readOnly) return Fail(op, kPermissionDenied);
-    // Swapped in whole, as the rename over the new name does.
-    nodes_[destination] = {false, nodes_.at(source).content, false};
+    // Swapped in whole, as the rename over the new name does, read-only or
+    // not, with the source's attributes.
+    nodes_[destination] = nodes_.at(source);
     return {};
 }
 
@@ -149,7 +149,7 @@ platform::Result<void> FakeFileSystem::RemoveFile(const std::wstring& path) {
     if (const auto* fault = Enter(Op::RemoveFile, path)) return Fail(Op::RemoveFile, fault->number);
     if (!IsFolder(ParentOf(path))) return Fail(Op::RemoveFile, kPathNotFound);
     if (!nodes_.contains(path)) return Fail(Op::RemoveFile, kFileNotFound);
-    if (IsFolder(path) || nodes_.at(path).readOnly) return Fail(Op::RemoveFile, kPermissionDenied);
+    if (IsFolder(path)) return Fail(Op::RemoveFile, kPermissionDenied);
     nodes_.erase(path);
     return {};
 }
