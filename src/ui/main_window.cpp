@@ -160,10 +160,10 @@ MainWindow::~MainWindow() {
 bool MainWindow::Create(HINSTANCE instance) {
     instance_ = instance;
 
-    // Decoded before the window exists, so that the imaging component has come
-    // and gone before the window's own memory is taken: the peak is then the
-    // window's alone.
-    picture_ = LoadPictureResource(instance_, IDR_PICTURE);
+    // Decoded at build time: loading it converts nothing. Without it the
+    // window is still usable.
+    picture_.reset(static_cast<HBITMAP>(::LoadImageW(instance, MAKEINTRESOURCEW(IDB_PICTURE),
+                                                     IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     const SIZE size = WindowSizeForDpi(platform::SystemDpi());
     const HWND created = ::CreateWindowExW(
         kWindowExStyle, kFrmUpdate.className.data(), kFrmUpdate.title.data(), kWindowStyle,
@@ -500,21 +500,19 @@ void MainWindow::OnPaint() {
     PAINTSTRUCT paint;
     const HDC dc = ::BeginPaint(window_, &paint);
     platform::ScopeExit endPaint([&] { ::EndPaint(window_, &paint); });
-    if (!picture_.bitmap) {
-        return;
-    }
+    BITMAP picture;
     const UniqueDc source(::CreateCompatibleDC(dc));
-    if (!source) {
+    if (!picture_ || !::GetObjectW(picture_.get(), sizeof picture, &picture) || !source) {
         return;
     }
-    const HGDIOBJ previous = ::SelectObject(source.get(), picture_.bitmap.get());
+    const HGDIOBJ previous = ::SelectObject(source.get(), picture_.get());
     platform::ScopeExit restore([&] { ::SelectObject(source.get(), previous); });
     // Stretched to fill its box, proportions not kept.
     const PixelRect box = ToPixels(Definition(ControlId::Image1).bounds, static_cast<int>(dpi_));
     ::SetStretchBltMode(dc, HALFTONE);
     ::SetBrushOrgEx(dc, 0, 0, nullptr);
-    ::StretchBlt(dc, box.left, box.top, box.width, box.height, source.get(), 0, 0,
-                 picture_.size.cx, picture_.size.cy, SRCCOPY);
+    ::StretchBlt(dc, box.left, box.top, box.width, box.height, source.get(), 0, 0, picture.bmWidth,
+                 picture.bmHeight, SRCCOPY);
 }
 
 bool MainWindow::OnEraseBackground(HDC dc) {

@@ -11,7 +11,6 @@
 #include "platform/win32_desktop.h"
 #include "ui/layout.h"
 #include "ui/live_region.h"
-#include "ui/picture.h"
 
 namespace ui {
 
@@ -95,7 +94,7 @@ private:
     platform::UniqueBrush backBrush_;
     int notifyHundredthsOfPoint_ = Definition(ControlId::lblNotify).font.hundredthsOfPoint;
     std::wstring statusText_;
-    Picture picture_;
+    platform::UniqueBitmap picture_;
     LiveRegion statusRegion_;
     HWND statusTip_ = nullptr;  // owned by the window, which destroys it
     platform::UniqueIcon bigIcon_;
