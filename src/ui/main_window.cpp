@@ -51,18 +51,11 @@ double Luminance(COLORREF colour) {
 // Whether text of a colour can be read on white: a contrast of 4.5:1 or more.
 bool ReadsOnWhite(COLORREF text) { return 1.05 / (Luminance(text) + 0.05) >= 4.5; }
 
-// The labels are white, like the picture's background, unless the user needs
-// the system's colours: in high contrast, or where the system's text colours
-// would not read on white.
-bool NeedsSystemColours() {
+bool HighContrast() {
     HIGHCONTRASTW contrast{};
     contrast.cbSize = sizeof(contrast);
-    if (::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
-        (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0) {
-        return true;
-    }
-    return !ReadsOnWhite(::GetSysColor(COLOR_WINDOWTEXT)) ||
-           !ReadsOnWhite(::GetSysColor(COLOR_BTNTEXT));
+    return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
 }
 
 // The tooltip class is comctl32's, which the buttons have loaded already: it
@@ -136,6 +129,10 @@ void TrimSystemMenu(HWND window) {
 }
 
 }  // namespace
+
+bool NeedsSystemColours(bool highContrast, COLORREF windowText, COLORREF buttonText) {
+    return highContrast || !ReadsOnWhite(windowText) || !ReadsOnWhite(buttonText);
+}
 
 bool MainWindow::RegisterWindowClass(HINSTANCE instance) {
     WNDCLASSEXW windowClass{};
@@ -263,7 +260,8 @@ void MainWindow::RunLoadSteps() {
 // White backgrounds for the window and its labels, which blend with the
 // picture, unless the system's colours are needed for the text to be seen.
 void MainWindow::ApplyColourScheme() {
-    const bool system = NeedsSystemColours();
+    const bool system = NeedsSystemColours(HighContrast(), ::GetSysColor(COLOR_WINDOWTEXT),
+                                           ::GetSysColor(COLOR_BTNTEXT));
     const std::uint32_t back = system ? kSystemWindow : kWhite;
     SetWindowBackColour(back);
     for (const ControlId id : {ControlId::lblNotify, ControlId::Label1, ControlId::Label2}) {

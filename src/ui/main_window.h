@@ -14,6 +14,11 @@
 
 namespace ui {
 
+// The labels are white, like the picture's background, unless the user needs
+// the system's colours: in high contrast, or where the system's text colours
+// would not read on white.
+bool NeedsSystemColours(bool highContrast, COLORREF windowText, COLORREF buttonText);
+
 // frmUpdate: the tool's only window. It provides the status line and the busy
 // cursor through which the migration run reports.
 class MainWindow final : public migration::StatusLine, public migration::BusyCursor {
