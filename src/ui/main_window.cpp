@@ -119,6 +119,26 @@ void FitClientArea(HWND window, UINT dpi, const POINT* topLeft) {
                    height, SWP_NOZORDER | SWP_NOACTIVATE | (topLeft ? 0 : SWP_NOMOVE));
 }
 
+// The picture, decoded when the program was built, as the resource holds it: a
+// 24-bit bitmap without a colour table. It is drawn from there: a copy would
+// only double its memory. Null if it is missing: the window is usable without
+// it.
+const BITMAPINFO* FindPicture(HINSTANCE instance) {
+    const HRSRC found = ::FindResourceW(instance, MAKEINTRESOURCEW(IDB_PICTURE), RT_BITMAP);
+    // Resource memory belongs to the module; it needs no release.
+    const auto* picture = static_cast<const BITMAPINFO*>(
+        found != nullptr ? ::LockResource(::LoadResource(instance, found)) : nullptr);
+    if (picture == nullptr) {
+        return nullptr;
+    }
+    const BITMAPINFOHEADER& header = picture->bmiHeader;
+    const DWORD rows = (header.biWidth * 3 + 3) / 4 * 4 * std::abs(header.biHeight);
+    const bool whole = header.biBitCount == 24 && header.biCompression == BI_RGB &&
+                       header.biClrUsed == 0 &&
+                       ::SizeofResource(instance, found) >= header.biSize + rows;
+    return whole ? picture : nullptr;
+}
+
 // The system menu of a fixed dialog: Move and Close only.
 void TrimSystemMenu(HWND window) {
     if (const HMENU menu = ::GetSystemMenu(window, FALSE)) {
@@ -157,10 +177,7 @@ MainWindow::~MainWindow() {
 bool MainWindow::Create(HINSTANCE instance) {
     instance_ = instance;
 
-    // Decoded at build time: loading it converts nothing. Without it the
-    // window is still usable.
-    picture_.reset(static_cast<HBITMAP>(::LoadImageW(instance, MAKEINTRESOURCEW(IDB_PICTURE),
-                                                     IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    picture_ = FindPicture(instance);
     const SIZE size = WindowSizeForDpi(platform::SystemDpi());
     const HWND created = ::CreateWindowExW(
         kWindowExStyle, kFrmUpdate.className.data(), kFrmUpdate.title.data(), kWindowStyle,
@@ -497,20 +514,18 @@ void MainWindow::OnExit() {
 void MainWindow::OnPaint() {
     PAINTSTRUCT paint;
     const HDC dc = ::BeginPaint(window_, &paint);
-    platform::ScopeExit endPaint([&] { ::EndPaint(window_, &paint); });
-    BITMAP picture;
-    const UniqueDc source(::CreateCompatibleDC(dc));
-    if (!picture_ || !::GetObjectW(picture_.get(), sizeof picture, &picture) || !source) {
-        return;
+    if (picture_ != nullptr) {
+        // Stretched to fill its box, proportions not kept.
+        const PixelRect box =
+            ToPixels(Definition(ControlId::Image1).bounds, static_cast<int>(dpi_));
+        const BITMAPINFOHEADER& header = picture_->bmiHeader;
+        ::SetStretchBltMode(dc, HALFTONE);
+        ::SetBrushOrgEx(dc, 0, 0, nullptr);
+        ::StretchDIBits(dc, box.left, box.top, box.width, box.height, 0, 0, header.biWidth,
+                        header.biHeight, reinterpret_cast<const BYTE*>(picture_) + header.biSize,
+                        picture_, DIB_RGB_COLORS, SRCCOPY);
     }
-    const HGDIOBJ previous = ::SelectObject(source.get(), picture_.get());
-    platform::ScopeExit restore([&] { ::SelectObject(source.get(), previous); });
-    // Stretched to fill its box, proportions not kept.
-    const PixelRect box = ToPixels(Definition(ControlId::Image1).bounds, static_cast<int>(dpi_));
-    ::SetStretchBltMode(dc, HALFTONE);
-    ::SetBrushOrgEx(dc, 0, 0, nullptr);
-    ::StretchBlt(dc, box.left, box.top, box.width, box.height, source.get(), 0, 0, picture.bmWidth,
-                 picture.bmHeight, SRCCOPY);
+    ::EndPaint(window_, &paint);
 }
 
 bool MainWindow::OnEraseBackground(HDC dc) {

@@ -99,7 +99,7 @@ private:
     platform::UniqueBrush backBrush_;
     int notifyHundredthsOfPoint_ = Definition(ControlId::lblNotify).font.hundredthsOfPoint;
     std::wstring statusText_;
-    platform::UniqueBitmap picture_;
+    const BITMAPINFO* picture_ = nullptr;  // in the module's resources
     LiveRegion statusRegion_;
     HWND statusTip_ = nullptr;  // owned by the window, which destroys it
     platform::UniqueIcon bigIcon_;
