@@ -30,8 +30,6 @@ inline constexpr SystemFunction<BOOL(WINAPI*)(PROCESS_MITIGATION_POLICY, PVOID, 
 inline constexpr SystemFunction<UINT(WINAPI*)(HWND)> kGetDpiForWindow{L"user32.dll",
                                                                       "GetDpiForWindow"};
 inline constexpr SystemFunction<UINT(WINAPI*)()> kGetDpiForSystem{L"user32.dll", "GetDpiForSystem"};
-inline constexpr SystemFunction<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>
-    kAdjustWindowRectExForDpi{L"user32.dll", "AdjustWindowRectExForDpi"};
 inline constexpr SystemFunction<BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT)>
     kSystemParametersInfoForDpi{L"user32.dll", "SystemParametersInfoForDpi"};
 inline constexpr SystemFunction<int(WINAPI*)(int, UINT)> kGetSystemMetricsForDpi{

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cwchar>
-#include <iterator>
 #include <new>
 
 #include "migration/tutorial_migration.h"
@@ -90,33 +89,22 @@ bool TextFits(HDC dc, HFONT font, const std::wstring& text, const RECT& box) {
            needed.bottom - needed.top <= box.bottom - box.top;
 }
 
-std::size_t IndexOf(ControlId id) {
-    const auto found = std::find_if(kControls.begin(), kControls.end(),
-                                    [id](const ControlSpec& entry) { return entry.id == id; });
-    return static_cast<std::size_t>(std::distance(kControls.begin(), found));
-}
-
-SIZE WindowSizeForDpi(UINT dpi) {
-    RECT frame{0, 0, TwipsToPixels(kFrmUpdate.clientWidthTwips, static_cast<int>(dpi)),
-               TwipsToPixels(kFrmUpdate.clientHeightTwips, static_cast<int>(dpi))};
-    platform::AdjustWindowRectAtDpi(&frame, kWindowStyle, FALSE, kWindowExStyle, dpi);
-    return {frame.right - frame.left, frame.bottom - frame.top};
+SIZE ClientSize(UINT dpi) {
+    return {TwipsToPixels(kFrmUpdate.clientWidthTwips, static_cast<int>(dpi)),
+            TwipsToPixels(kFrmUpdate.clientHeightTwips, static_cast<int>(dpi))};
 }
 
 // Sizes the window so that its client area is exactly the laid-out size, from
-// the frame the window really has: the frame of another resolution, as the
-// system computes it, need not be the one it draws.
-void FitClientArea(HWND window, UINT dpi, const POINT* topLeft) {
+// the frame that the window really has.
+void FitClientArea(HWND window, UINT dpi) {
     RECT frame;
     RECT client;
     ::GetWindowRect(window, &frame);
     ::GetClientRect(window, &client);
-    const int width = TwipsToPixels(kFrmUpdate.clientWidthTwips, static_cast<int>(dpi)) +
-                      (frame.right - frame.left) - client.right;
-    const int height = TwipsToPixels(kFrmUpdate.clientHeightTwips, static_cast<int>(dpi)) +
-                       (frame.bottom - frame.top) - client.bottom;
-    ::SetWindowPos(window, nullptr, topLeft ? topLeft->x : 0, topLeft ? topLeft->y : 0, width,
-                   height, SWP_NOZORDER | SWP_NOACTIVATE | (topLeft ? 0 : SWP_NOMOVE));
+    const SIZE size = ClientSize(dpi);
+    ::SetWindowPos(window, nullptr, 0, 0, size.cx + (frame.right - frame.left) - client.right,
+                   size.cy + (frame.bottom - frame.top) - client.bottom,
+                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
 }
 
 // The picture, decoded when the program was built, as the resource holds it: a
@@ -158,6 +146,9 @@ bool MainWindow::RegisterWindowClass(HINSTANCE instance) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = &WindowProc;
+    // The dialog manager's own bytes: it keeps the focus over deactivation, and
+    // makes the focused push button the one that Enter presses.
+    windowClass.cbWndExtra = DLGWINDOWEXTRA;
     windowClass.hInstance = instance;
     // No class icon: the window sets its own, at its DPI, before it shows.
     windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
@@ -178,7 +169,8 @@ bool MainWindow::Create(HINSTANCE instance) {
     instance_ = instance;
 
     picture_ = FindPicture(instance);
-    const SIZE size = WindowSizeForDpi(platform::SystemDpi());
+    // The client area's size to start with; the frame is added once it is known.
+    const SIZE size = ClientSize(platform::SystemDpi());
     const HWND created = ::CreateWindowExW(
         kWindowExStyle, kFrmUpdate.className.data(), kFrmUpdate.title.data(), kWindowStyle,
         CW_USEDEFAULT, 0, size.cx, size.cy, nullptr, nullptr, instance, this);
@@ -189,7 +181,7 @@ bool MainWindow::Create(HINSTANCE instance) {
     TrimSystemMenu(window_);
 
     dpi_ = platform::WindowDpi(window_);
-    FitClientArea(window_, dpi_, nullptr);
+    FitClientArea(window_, dpi_);
     SetIcons();
     CreateControls();
     LayOut();
@@ -200,7 +192,8 @@ bool MainWindow::Create(HINSTANCE instance) {
 void MainWindow::Show(int showCommand) {
     ::ShowWindow(window_, showCommand);
     ::UpdateWindow(window_);
-    FocusButton(Control(ControlId::cmdBegin));
+    ::SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(ControlId::cmdBegin)),
+                   TRUE);
     // The accessibility services come once the window has answered what
     // waits for it: messages sent meanwhile are answered first.
     ::PostMessageW(window_, kAccessibilityMessage, 0, 0);
@@ -247,11 +240,8 @@ HWND MainWindow::Control(ControlId id) const noexcept {
 
 MainWindow::ControlState& MainWindow::State(ControlId id) { return controls_[IndexOf(id)]; }
 
+// The labels take their colours and brushes from the colour scheme.
 void MainWindow::CreateControls() {
-    for (const ControlSpec& entry : kControls) {
-        State(entry.id).foreColour = entry.foreColour;
-        SetBackColour(entry.id, entry.backColour);
-    }
     // The picture is drawn by the window itself, like a windowless image
     // control; the others are child windows, created in reading order.
     for (const ControlId id : kReadingOrder) {
@@ -411,13 +401,13 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam
     }
     auto* self = reinterpret_cast<MainWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (self == nullptr) {
-        return ::DefWindowProcW(window, message, wParam, lParam);
+        return ::DefDlgProcW(window, message, wParam, lParam);
     }
     try {
         return self->HandleMessage(window, message, wParam, lParam);
     } catch (...) {
         // No C++ exception may unwind through the system's frames.
-        return ::DefWindowProcW(window, message, wParam, lParam);
+        return ::DefDlgProcW(window, message, wParam, lParam);
     }
 }
 
@@ -441,11 +431,6 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
                 return TRUE;
             }
             break;
-        case WM_ACTIVATE:
-            OnActivate(LOWORD(wParam) != WA_INACTIVE);
-            return 0;
-        case DM_GETDEFID:
-            return OnGetDefaultId();
         case WM_DPICHANGED:
             OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
@@ -466,7 +451,7 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         default:
             break;
     }
-    return ::DefWindowProcW(window, message, wParam, lParam);
+    return ::DefDlgProcW(window, message, wParam, lParam);
 }
 
 void MainWindow::OnCommand(int id, int notification) {
@@ -556,45 +541,11 @@ bool MainWindow::OnSetCursor() {
     return false;
 }
 
-void MainWindow::OnActivate(bool active) {
-    if (!active) {
-        focusBeforeDeactivation_ = ::GetFocus();
-        return;
-    }
-    const HWND focus = ::IsChild(window_, focusBeforeDeactivation_) ? focusBeforeDeactivation_
-                                                                     : Control(ControlId::cmdBegin);
-    FocusButton(focus);
-}
-
-// As the dialog manager does when Tab moves the focus: the focused push button
-// is the default one, which Enter presses, and the other is not.
-void MainWindow::FocusButton(HWND button) {
-    ::SetFocus(button);
-    for (const ControlId id : {ControlId::cmdBegin, ControlId::cmdExit}) {
-        const HWND each = Control(id);
-        const LONG_PTR type = each == button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
-        if ((::GetWindowLongPtrW(each, GWL_STYLE) & BS_TYPEMASK) != type) {
-            ::SendMessageW(each, BM_SETSTYLE, static_cast<WPARAM>(type), TRUE);
-        }
-    }
-}
-
-// Asked by the dialog manager when Enter is pressed: the focused push button
-// takes it, and while the focus is elsewhere there is no default button.
-LRESULT MainWindow::OnGetDefaultId() const {
-    const HWND focus = ::GetFocus();
-    for (const ControlId id : {ControlId::cmdBegin, ControlId::cmdExit}) {
-        if (focus != nullptr && focus == Control(id)) {
-            return MAKELRESULT(static_cast<WORD>(id), DC_HASDEFID);
-        }
-    }
-    return 0;
-}
-
 void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
     dpi_ = dpi;
-    const POINT topLeft{suggested.left, suggested.top};
-    FitClientArea(window_, dpi_, &topLeft);
+    // The system's rectangle, which keeps the window where it was on the screen.
+    ::SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     SetIcons();
     LayOut();
     UpdateStatusTip();

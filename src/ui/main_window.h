@@ -69,7 +69,6 @@ private:
     void ApplyColourScheme();
     void SetBackColour(ControlId id, std::uint32_t colour);
     void SetWindowBackColour(std::uint32_t colour);
-    void FocusButton(HWND button);
     void CreateStatusTip();
     void UpdateStatusTip();
     void SetIcons();
@@ -82,8 +81,6 @@ private:
     bool OnEraseBackground(HDC dc);
     LRESULT OnControlColour(HDC dc, HWND control);
     bool OnSetCursor();
-    void OnActivate(bool active);
-    LRESULT OnGetDefaultId() const;
     void OnDpiChanged(UINT dpi, const RECT& suggested);
     void OnSystemColoursChanged();
     void OnDestroy();
@@ -104,7 +101,6 @@ private:
     HWND statusTip_ = nullptr;  // owned by the window, which destroys it
     platform::UniqueIcon bigIcon_;
     platform::UniqueIcon smallIcon_;
-    HWND focusBeforeDeactivation_ = nullptr;
     bool running_ = false;
 };
 

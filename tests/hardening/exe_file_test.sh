@@ -75,8 +75,9 @@ check "both images show a black tick in the standard 16 colours" tick
 
 manifest=$(wrestool -x --raw -t 24 -n 1 "$exe" 2>/dev/null)
 check "requires administrator" has 'level="requireAdministrator"' "$manifest"
-check "per-monitor DPI aware, for systems before and after Windows 10 1607" eval \
-    'grep -q "<dpiAwareness[^>]*>PerMonitorV2" <<<"$manifest" && grep -q "<dpiAware[^>]*>true/pm" <<<"$manifest"'
+check "per-monitor DPI aware (V2, else V1), for systems before and after Windows 10 1607" eval \
+    'grep -q "<dpiAwareness[^>]*>PerMonitorV2, *PerMonitor<" <<<"$manifest" &&
+     grep -q "<dpiAware[^>]*>true/pm" <<<"$manifest"'
 supports() { for id; do grep -q "supportedOS Id=\"{$id}\"" <<<"$manifest" || return 1; done; }
 check "declares Windows 10 and 11 among its supported systems" \
     supports 8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a
