@@ -8,6 +8,11 @@ Needs Pillow and `rsvg-convert` (librsvg2-bin).  Run from anywhere:
 
     /usr/bin/python3 assets/make_assets.py
 
+The build decodes the JPEG into the bitmap that the executable holds, so that
+the program needs no codec (Pillow alone):
+
+    /usr/bin/python3 assets/make_assets.py --bitmap picture.jpg picture.bmp
+
 The .ico is written byte by byte rather than through Pillow, because the
 images must be 4 bits per pixel with the standard Windows 16-colour palette
 and a 1-bit AND mask, which Pillow's ICO writer does not produce.
@@ -143,7 +148,16 @@ def write_jpeg(svg_path, jpg_path, size=(250, 250), quality=85):
     flat.save(jpg_path, "JPEG", quality=quality, optimize=True)
 
 
+def write_bitmap(jpg_path, bmp_path):
+    """A 24-bit bottom-up BMP of the JPEG's pixels; the same bytes every time."""
+    with Image.open(jpg_path) as img:
+        img.convert("RGB").save(bmp_path, "BMP")
+
+
 def main():
+    if sys.argv[1:2] == ["--bitmap"]:
+        write_bitmap(sys.argv[2], sys.argv[3])
+        return
     write_ico(os.path.join(HERE, "tick.svg"), os.path.join(HERE, "tick.ico"))
     write_jpeg(os.path.join(HERE, "picture.svg"), os.path.join(HERE, "picture.jpg"))
     for name in ("tick.ico", "picture.jpg"):

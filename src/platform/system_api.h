@@ -30,8 +30,6 @@ inline constexpr SystemFunction<BOOL(WINAPI*)(PROCESS_MITIGATION_POLICY, PVOID, 
 inline constexpr SystemFunction<UINT(WINAPI*)(HWND)> kGetDpiForWindow{L"user32.dll",
                                                                       "GetDpiForWindow"};
 inline constexpr SystemFunction<UINT(WINAPI*)()> kGetDpiForSystem{L"user32.dll", "GetDpiForSystem"};
-inline constexpr SystemFunction<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>
-    kAdjustWindowRectExForDpi{L"user32.dll", "AdjustWindowRectExForDpi"};
 inline constexpr SystemFunction<BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT)>
     kSystemParametersInfoForDpi{L"user32.dll", "SystemParametersInfoForDpi"};
 inline constexpr SystemFunction<int(WINAPI*)(int, UINT)> kGetSystemMetricsForDpi{
@@ -40,21 +38,16 @@ inline constexpr SystemFunction<int(WINAPI*)(int, UINT)> kGetSystemMetricsForDpi
 inline constexpr SystemFunction<BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT)>
     kSetProcessDpiAwarenessContext{L"user32.dll", "SetProcessDpiAwarenessContext"};
 
-// A function that a module exports, with the pointer type it is called
-// through; null if the module lacks it.
-template <class Pointer>
-Pointer ExportedFunction(HMODULE module, const char* name) noexcept {
-    // Through void (*)(), which converts to any function pointer type without a
-    // warning about the mismatch.
-    return reinterpret_cast<Pointer>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
-}
-
 // The function, or null where the system lacks it. Looks only at modules that
 // are loaded already, so that no DLL is ever loaded by name from here.
 template <class Pointer>
 Pointer FindSystemFunction(const SystemFunction<Pointer>& function) noexcept {
     const HMODULE module = ::GetModuleHandleW(function.module);
-    return module != nullptr ? ExportedFunction<Pointer>(module, function.name) : nullptr;
+    // Through void (*)(), which converts to any function pointer type without a
+    // warning about the mismatch.
+    return module != nullptr ? reinterpret_cast<Pointer>(reinterpret_cast<void (*)()>(
+                                   ::GetProcAddress(module, function.name)))
+                             : nullptr;
 }
 
 // A file of the system folder by its full path, for loading a DLL that no

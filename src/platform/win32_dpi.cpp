@@ -24,7 +24,6 @@ const DpiFunctions& SystemDpiFunctions() {
     static const DpiFunctions functions{
         FindSystemFunction(kGetDpiForWindow),
         FindSystemFunction(kGetDpiForSystem),
-        FindSystemFunction(kAdjustWindowRectExForDpi),
         FindSystemFunction(kSystemParametersInfoForDpi),
         FindSystemFunction(kGetSystemMetricsForDpi),
     };
@@ -38,14 +37,6 @@ UINT SystemDpi(const DpiFunctions& functions) {
 UINT WindowDpi(HWND window, const DpiFunctions& functions) {
     return functions.getDpiForWindow != nullptr ? functions.getDpiForWindow(window)
                                                 : SystemDpi(functions);
-}
-
-BOOL AdjustWindowRectAtDpi(RECT* rect, DWORD style, BOOL menu, DWORD exStyle, UINT dpi,
-                           const DpiFunctions& functions) {
-    if (functions.adjustWindowRectExForDpi != nullptr) {
-        return functions.adjustWindowRectExForDpi(rect, style, menu, exStyle, dpi);
-    }
-    return ::AdjustWindowRectEx(rect, style, menu, exStyle);
 }
 
 BOOL SystemParametersInfoAtDpi(UINT action, UINT parameter, void* data, UINT winIni, UINT dpi,

@@ -15,7 +15,6 @@ namespace platform {
 struct DpiFunctions {
     UINT(WINAPI* getDpiForWindow)(HWND) = nullptr;
     UINT(WINAPI* getDpiForSystem)() = nullptr;
-    BOOL(WINAPI* adjustWindowRectExForDpi)(RECT*, DWORD, BOOL, DWORD, UINT) = nullptr;
     BOOL(WINAPI* systemParametersInfoForDpi)(UINT, UINT, void*, UINT, UINT) = nullptr;
     int(WINAPI* getSystemMetricsForDpi)(int, UINT) = nullptr;
 };
@@ -28,10 +27,6 @@ UINT SystemDpi(const DpiFunctions& functions = SystemDpiFunctions());
 
 // GetDpiForWindow; before it, the system resolution.
 UINT WindowDpi(HWND window, const DpiFunctions& functions = SystemDpiFunctions());
-
-// AdjustWindowRectExForDpi; before it, AdjustWindowRectEx.
-BOOL AdjustWindowRectAtDpi(RECT* rect, DWORD style, BOOL menu, DWORD exStyle, UINT dpi,
-                           const DpiFunctions& functions = SystemDpiFunctions());
 
 // SystemParametersInfoForDpi; before it, SystemParametersInfoW with the fonts
 // of SPI_GETNONCLIENTMETRICS scaled from the system resolution.

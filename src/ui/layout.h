@@ -98,13 +98,17 @@ inline constexpr std::array<ControlId, 5> kReadingOrder = {
     ControlId::lblNotify, ControlId::cmdExit,
 };
 
-constexpr const ControlSpec& Definition(ControlId id) {
-    for (const ControlSpec& control : kControls) {
-        if (control.id == id) {
-            return control;
-        }
+// A control's place in kControls; kControls.size() if it has none.
+constexpr std::size_t IndexOf(ControlId id) {
+    std::size_t index = 0;
+    while (index < kControls.size() && kControls[index].id != id) {
+        ++index;
     }
-    return kControls[0];
+    return index;
+}
+
+constexpr const ControlSpec& Definition(ControlId id) {
+    return kControls[IndexOf(id) < kControls.size() ? IndexOf(id) : 0];
 }
 
 // The dialog manager moves the focus in the order of the child windows, among

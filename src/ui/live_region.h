@@ -1,16 +1,32 @@
 #pragma once
 
+#include <objbase.h>
 #include <windows.h>
 #include <wrl/client.h>
 
 #include <optional>
 #include <string>
 
-#include "ui/com_apartment.h"
-
 struct IAccPropServices;
 
 namespace ui {
+
+// A single-threaded COM apartment on the calling thread for the life of the
+// object; its end lets the DLLs that COM loaded meanwhile go again.
+class ComApartment {
+  public:
+    ComApartment() : initialised_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment() {
+        if (initialised_) {
+            ::CoUninitialize();
+        }
+    }
+
+  private:
+    bool initialised_;
+};
 
 // A control whose every change screen readers announce once the user is idle:
 // a polite live region. The mark is made through the Dynamic Annotation

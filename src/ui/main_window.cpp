@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cwchar>
-#include <iterator>
 #include <new>
 
 #include "migration/tutorial_migration.h"
@@ -54,18 +53,11 @@ double Luminance(COLORREF colour) {
 // Whether text of a colour can be read on white: a contrast of 4.5:1 or more.
 bool ReadsOnWhite(COLORREF text) { return 1.05 / (Luminance(text) + 0.05) >= 4.5; }
 
-// The labels are white, like the picture's background, unless the user needs
-// the system's colours: in high contrast, or where the system's text colours
-// would not read on white.
-bool NeedsSystemColours() {
+bool HighContrast() {
     HIGHCONTRASTW contrast{};
     contrast.cbSize = sizeof(contrast);
-    if (::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
-        (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0) {
-        return true;
-    }
-    return !ReadsOnWhite(::GetSysColor(COLOR_WINDOWTEXT)) ||
-           !ReadsOnWhite(::GetSysColor(COLOR_BTNTEXT));
+    return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
 }
 
 // The tooltip class is comctl32's, which the buttons have loaded already: it
@@ -100,33 +92,42 @@ bool TextFits(HDC dc, HFONT font, const std::wstring& text, const RECT& box) {
            needed.bottom - needed.top <= box.bottom - box.top;
 }
 
-std::size_t IndexOf(ControlId id) {
-    const auto found = std::find_if(kControls.begin(), kControls.end(),
-                                    [id](const ControlSpec& entry) { return entry.id == id; });
-    return static_cast<std::size_t>(std::distance(kControls.begin(), found));
-}
-
-SIZE WindowSizeForDpi(UINT dpi) {
-    RECT frame{0, 0, TwipsToPixels(kFrmUpdate.clientWidthTwips, static_cast<int>(dpi)),
-               TwipsToPixels(kFrmUpdate.clientHeightTwips, static_cast<int>(dpi))};
-    platform::AdjustWindowRectAtDpi(&frame, kWindowStyle, FALSE, kWindowExStyle, dpi);
-    return {frame.right - frame.left, frame.bottom - frame.top};
+SIZE ClientSize(UINT dpi) {
+    return {TwipsToPixels(kFrmUpdate.clientWidthTwips, static_cast<int>(dpi)),
+            TwipsToPixels(kFrmUpdate.clientHeightTwips, static_cast<int>(dpi))};
 }
 
 // Sizes the window so that its client area is exactly the laid-out size, from
-// the frame the window really has: the frame of another resolution, as the
-// system computes it, need not be the one it draws.
-void FitClientArea(HWND window, UINT dpi, const POINT* topLeft) {
+// the frame that the window really has.
+void FitClientArea(HWND window, UINT dpi) {
     RECT frame;
     RECT client;
     ::GetWindowRect(window, &frame);
     ::GetClientRect(window, &client);
-    const int width = TwipsToPixels(kFrmUpdate.clientWidthTwips, static_cast<int>(dpi)) +
-                      (frame.right - frame.left) - client.right;
-    const int height = TwipsToPixels(kFrmUpdate.clientHeightTwips, static_cast<int>(dpi)) +
-                       (frame.bottom - frame.top) - client.bottom;
-    ::SetWindowPos(window, nullptr, topLeft ? topLeft->x : 0, topLeft ? topLeft->y : 0, width,
-                   height, SWP_NOZORDER | SWP_NOACTIVATE | (topLeft ? 0 : SWP_NOMOVE));
+    const SIZE size = ClientSize(dpi);
+    ::SetWindowPos(window, nullptr, 0, 0, size.cx + (frame.right - frame.left) - client.right,
+                   size.cy + (frame.bottom - frame.top) - client.bottom,
+                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+}
+
+// The picture, decoded when the program was built, as the resource holds it: a
+// 24-bit bitmap without a colour table. It is drawn from there: a copy would
+// only double its memory. Null if it is missing: the window is usable without
+// it.
+const BITMAPINFO* FindPicture(HINSTANCE instance) {
+    const HRSRC found = ::FindResourceW(instance, MAKEINTRESOURCEW(IDB_PICTURE), RT_BITMAP);
+    // Resource memory belongs to the module; it needs no release.
+    const auto* picture = static_cast<const BITMAPINFO*>(
+        found != nullptr ? ::LockResource(::LoadResource(instance, found)) : nullptr);
+    if (picture == nullptr) {
+        return nullptr;
+    }
+    const BITMAPINFOHEADER& header = picture->bmiHeader;
+    const DWORD rows = (header.biWidth * 3 + 3) / 4 * 4 * std::abs(header.biHeight);
+    const bool whole = header.biBitCount == 24 && header.biCompression == BI_RGB &&
+                       header.biClrUsed == 0 &&
+                       ::SizeofResource(instance, found) >= header.biSize + rows;
+    return whole ? picture : nullptr;
 }
 
 // The system menu of a fixed dialog: Move and Close only.
@@ -140,10 +141,17 @@ void TrimSystemMenu(HWND window) {
 
 }  // namespace
 
+bool NeedsSystemColours(bool highContrast, COLORREF windowText, COLORREF buttonText) {
+    return highContrast || !ReadsOnWhite(windowText) || !ReadsOnWhite(buttonText);
+}
+
 bool MainWindow::RegisterWindowClass(HINSTANCE instance) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = &WindowProc;
+    // The dialog manager's own bytes: it keeps the focus over deactivation, and
+    // makes the focused push button the one that Enter presses.
+    windowClass.cbWndExtra = DLGWINDOWEXTRA;
     windowClass.hInstance = instance;
     // No class icon: the window sets its own, at its DPI, before it shows.
     windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
@@ -164,11 +172,9 @@ MainWindow::~MainWindow() {
 bool MainWindow::Create(HINSTANCE instance) {
     instance_ = instance;
 
-    // Decoded before the window exists, so that the imaging component has come
-    // and gone before the window's own memory is taken: the peak is then the
-    // window's alone.
-    picture_ = LoadPictureResource(instance_, IDR_PICTURE);
-    const SIZE size = WindowSizeForDpi(platform::SystemDpi());
+    picture_ = FindPicture(instance);
+    // The client area's size to start with; the frame is added once it is known.
+    const SIZE size = ClientSize(platform::SystemDpi());
     const HWND created = ::CreateWindowExW(
         kWindowExStyle, kFrmUpdate.className.data(), kFrmUpdate.title.data(), kWindowStyle,
         CW_USEDEFAULT, 0, size.cx, size.cy, nullptr, nullptr, instance, this);
@@ -179,7 +185,7 @@ bool MainWindow::Create(HINSTANCE instance) {
     TrimSystemMenu(window_);
 
     dpi_ = platform::WindowDpi(window_);
-    FitClientArea(window_, dpi_, nullptr);
+    FitClientArea(window_, dpi_);
     SetIcons();
     CreateControls();
     LayOut();
@@ -190,7 +196,8 @@ bool MainWindow::Create(HINSTANCE instance) {
 void MainWindow::Show(int showCommand) {
     ::ShowWindow(window_, showCommand);
     ::UpdateWindow(window_);
-    FocusButton(Control(ControlId::cmdBegin));
+    ::SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(ControlId::cmdBegin)),
+                   TRUE);
     // The accessibility services come once the window has answered what
     // waits for it: messages sent meanwhile are answered first.
     ::PostMessageW(window_, kAccessibilityMessage, 0, 0);
@@ -244,11 +251,8 @@ HWND MainWindow::Control(ControlId id) const noexcept {
 
 MainWindow::ControlState& MainWindow::State(ControlId id) { return controls_[IndexOf(id)]; }
 
+// The labels take their colours and brushes from the colour scheme.
 void MainWindow::CreateControls() {
-    for (const ControlSpec& entry : kControls) {
-        State(entry.id).foreColour = entry.foreColour;
-        SetBackColour(entry.id, entry.backColour);
-    }
     // The picture is drawn by the window itself, like a windowless image
     // control; the others are child windows, created in reading order.
     for (const ControlId id : kReadingOrder) {
@@ -274,7 +278,8 @@ void MainWindow::RunLoadSteps() {
 // White backgrounds for the window and its labels, which blend with the
 // picture, unless the system's colours are needed for the text to be seen.
 void MainWindow::ApplyColourScheme() {
-    const bool system = NeedsSystemColours();
+    const bool system = NeedsSystemColours(HighContrast(), ::GetSysColor(COLOR_WINDOWTEXT),
+                                           ::GetSysColor(COLOR_BTNTEXT));
     const std::uint32_t back = system ? kSystemWindow : kWhite;
     SetWindowBackColour(back);
     for (const ControlId id : {ControlId::lblNotify, ControlId::Label1, ControlId::Label2}) {
@@ -454,13 +459,13 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam
     }
     auto* self = reinterpret_cast<MainWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (self == nullptr) {
-        return ::DefWindowProcW(window, message, wParam, lParam);
+        return ::DefDlgProcW(window, message, wParam, lParam);
     }
     try {
         return self->HandleMessage(window, message, wParam, lParam);
     } catch (...) {
         // No C++ exception may unwind through the system's frames.
-        return ::DefWindowProcW(window, message, wParam, lParam);
+        return ::DefDlgProcW(window, message, wParam, lParam);
     }
 }
 
@@ -484,11 +489,6 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
                 return TRUE;
             }
             break;
-        case WM_ACTIVATE:
-            OnActivate(LOWORD(wParam) != WA_INACTIVE);
-            return 0;
-        case DM_GETDEFID:
-            return OnGetDefaultId();
         case WM_DPICHANGED:
             OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
@@ -515,7 +515,7 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         default:
             break;
     }
-    return ::DefWindowProcW(window, message, wParam, lParam);
+    return ::DefDlgProcW(window, message, wParam, lParam);
 }
 
 void MainWindow::OnCommand(int id, int notification) {
@@ -563,22 +563,18 @@ void MainWindow::OnExit() {
 void MainWindow::OnPaint() {
     PAINTSTRUCT paint;
     const HDC dc = ::BeginPaint(window_, &paint);
-    platform::ScopeExit endPaint([&] { ::EndPaint(window_, &paint); });
-    if (!picture_.bitmap) {
-        return;
+    if (picture_ != nullptr) {
+        // Stretched to fill its box, proportions not kept.
+        const PixelRect box =
+            ToPixels(Definition(ControlId::Image1).bounds, static_cast<int>(dpi_));
+        const BITMAPINFOHEADER& header = picture_->bmiHeader;
+        ::SetStretchBltMode(dc, HALFTONE);
+        ::SetBrushOrgEx(dc, 0, 0, nullptr);
+        ::StretchDIBits(dc, box.left, box.top, box.width, box.height, 0, 0, header.biWidth,
+                        header.biHeight, reinterpret_cast<const BYTE*>(picture_) + header.biSize,
+                        picture_, DIB_RGB_COLORS, SRCCOPY);
     }
-    const UniqueDc source(::CreateCompatibleDC(dc));
-    if (!source) {
-        return;
-    }
-    const HGDIOBJ previous = ::SelectObject(source.get(), picture_.bitmap.get());
-    platform::ScopeExit restore([&] { ::SelectObject(source.get(), previous); });
-    // Stretched to fill its box, proportions not kept.
-    const PixelRect box = ToPixels(Definition(ControlId::Image1).bounds, static_cast<int>(dpi_));
-    ::SetStretchBltMode(dc, HALFTONE);
-    ::SetBrushOrgEx(dc, 0, 0, nullptr);
-    ::StretchBlt(dc, box.left, box.top, box.width, box.height, source.get(), 0, 0,
-                 picture_.size.cx, picture_.size.cy, SRCCOPY);
+    ::EndPaint(window_, &paint);
 }
 
 bool MainWindow::OnEraseBackground(HDC dc) {
@@ -609,45 +605,11 @@ bool MainWindow::OnSetCursor() {
     return false;
 }
 
-void MainWindow::OnActivate(bool active) {
-    if (!active) {
-        focusBeforeDeactivation_ = ::GetFocus();
-        return;
-    }
-    const HWND focus = ::IsChild(window_, focusBeforeDeactivation_) ? focusBeforeDeactivation_
-                                                                     : Control(ControlId::cmdBegin);
-    FocusButton(focus);
-}
-
-// As the dialog manager does when Tab moves the focus: the focused push button
-// is the default one, which Enter presses, and the other is not.
-void MainWindow::FocusButton(HWND button) {
-    ::SetFocus(button);
-    for (const ControlId id : {ControlId::cmdBegin, ControlId::cmdExit}) {
-        const HWND each = Control(id);
-        const LONG_PTR type = each == button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
-        if ((::GetWindowLongPtrW(each, GWL_STYLE) & BS_TYPEMASK) != type) {
-            ::SendMessageW(each, BM_SETSTYLE, static_cast<WPARAM>(type), TRUE);
-        }
-    }
-}
-
-// Asked by the dialog manager when Enter is pressed: the focused push button
-// takes it, and while the focus is elsewhere there is no default button.
-LRESULT MainWindow::OnGetDefaultId() const {
-    const HWND focus = ::GetFocus();
-    for (const ControlId id : {ControlId::cmdBegin, ControlId::cmdExit}) {
-        if (focus != nullptr && focus == Control(id)) {
-            return MAKELRESULT(static_cast<WORD>(id), DC_HASDEFID);
-        }
-    }
-    return 0;
-}
-
 void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
     dpi_ = dpi;
-    const POINT topLeft{suggested.left, suggested.top};
-    FitClientArea(window_, dpi_, &topLeft);
+    // The system's rectangle, which keeps the window where it was on the screen.
+    ::SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     SetIcons();
     LayOut();
     UpdateStatusTip();

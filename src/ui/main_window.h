@@ -14,12 +14,15 @@
 #include "platform/file_system.h"
 #include "platform/unique_win32.h"
 #include "platform/win32_desktop.h"
-#include "ui/com_apartment.h"
 #include "ui/layout.h"
 #include "ui/live_region.h"
-#include "ui/picture.h"
 
 namespace ui {
+
+// The labels are white, like the picture's background, unless the user needs
+// the system's colours: in high contrast, or where the system's text colours
+// would not read on white.
+bool NeedsSystemColours(bool highContrast, COLORREF windowText, COLORREF buttonText);
 
 // frmUpdate: the tool's only window. It provides the status line and the busy
 // cursor through which the migration run reports.
@@ -80,7 +83,6 @@ private:
     void ApplyColourScheme();
     void SetBackColour(ControlId id, std::uint32_t colour);
     void SetWindowBackColour(std::uint32_t colour);
-    void FocusButton(HWND button);
     void CreateStatusTip();
     void UpdateStatusTip();
     std::wstring WholeStatus() const;
@@ -94,8 +96,6 @@ private:
     bool OnEraseBackground(HDC dc);
     LRESULT OnControlColour(HDC dc, HWND control);
     bool OnSetCursor();
-    void OnActivate(bool active);
-    LRESULT OnGetDefaultId() const;
     void OnDpiChanged(UINT dpi, const RECT& suggested);
     void OnSystemColoursChanged();
     void OnDestroy();
@@ -113,12 +113,11 @@ private:
     int notifyHundredthsOfPoint_ = Definition(ControlId::lblNotify).font.hundredthsOfPoint;
     std::wstring statusText_;
     std::wstring statusCause_;
-    Picture picture_;
+    const BITMAPINFO* picture_ = nullptr;  // in the module's resources
     LiveRegion statusRegion_;
     HWND statusTip_ = nullptr;  // owned by the window, which destroys it
     platform::UniqueIcon bigIcon_;
     platform::UniqueIcon smallIcon_;
-    HWND focusBeforeDeactivation_ = nullptr;
     bool running_ = false;
     std::function<std::uint64_t()> bytesCopied_;
     std::uint64_t progressStart_ = 0;

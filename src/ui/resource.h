@@ -2,4 +2,4 @@
 
 // Resource identifiers shared by the code and the resource script.
 #define IDI_APP 1
-#define IDR_PICTURE 101
+#define IDB_PICTURE 101

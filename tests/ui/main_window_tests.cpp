@@ -262,11 +262,15 @@ class MainWindowTest : public ::testing::Test {
     }
 
     void ExpectLaidOutAt(const AtDpi& expected) {
-        EXPECT_EQ(ClientSize().cx, expected.client.cx);
-        EXPECT_EQ(ClientSize().cy, expected.client.cy);
         for (const ControlId id : kChildControls) {
             EXPECT_EQ(BoxInClient(id), BoxOf(expected, id)) << NameOf(id);
         }
+        const ui::PixelRect image =
+            ui::ToPixels(ui::Definition(ControlId::Image1).bounds, static_cast<int>(window_.Dpi()));
+        EXPECT_EQ((Box{image.left, image.top, image.width, image.height}), expected.image);
+        // The picture ends at the client area's right edge, and meets the status line.
+        EXPECT_EQ(expected.image.left + expected.image.width, expected.client.cx);
+        EXPECT_EQ(expected.image.top + expected.image.height, expected.notify.top);
         EXPECT_EQ(FontOf(ControlId::Label1).lfHeight, expected.label1Height);
         EXPECT_EQ(FontOf(ControlId::Label2).lfHeight, expected.label2Height);
         EXPECT_EQ(FontOf(ControlId::lblNotify).lfHeight, expected.notifyHeight);
@@ -277,14 +281,68 @@ class MainWindowTest : public ::testing::Test {
     ui::MainWindow window_{desktop_, files_};
 };
 
-TEST_F(MainWindowTest, FrameIsAFixedDialogWithCloseBoxOnly) {
-    EXPECT_EQ(TextOf(Main()), L"Update ZorvelPro");
-    wchar_t className[32] = {};
-    ::GetClassNameW(Main(), className, 32);
-    EXPECT_STREQ(className, L"frmUpdate");
-    const auto style = static_cast<DWORD>(::GetWindowLongPtrW(Main(), GWL_STYLE));
-    EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU), static_cast<DWORD>(WS_CAPTION | WS_SYSMENU));
-    EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0u);
+// Each window as the table says: class, text, style and font. The frame is a
+// fixed dialog, with the close box only.
+TEST_F(MainWindowTest, EachWindowHasItsClassTextStyleAndFont) {
+    constexpr auto kFrame = static_cast<ControlId>(0);
+    constexpr DWORD kButton = WS_VISIBLE | WS_TABSTOP;
+    constexpr DWORD kLabel = WS_VISIBLE | SS_NOPREFIX;
+    constexpr DWORD kNotLabel = WS_DISABLED | WS_TABSTOP | WS_BORDER;
+    struct Expected {
+        ControlId id;
+        const wchar_t* className;
+        const wchar_t* text;  // no access keys: no "&", which labels would show as it is
+        DWORD typeMask, type;
+        DWORD set, clear;     // other style bits
+        const wchar_t* face;  // empty: the dialog font, whichever it is
+        BYTE italic;
+    };
+    const Expected windows[] = {
+        {kFrame, L"frmUpdate", L"Update ZorvelPro", 0, 0, WS_CAPTION | WS_SYSMENU,
+         WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, nullptr, FALSE},
+        // Begin, which has the focus, is the default button; neither is a cancel button.
+        {ControlId::cmdExit, L"Button", L"Exit", BS_TYPEMASK, BS_PUSHBUTTON, kButton, WS_DISABLED,
+         L"", FALSE},
+        {ControlId::cmdBegin, L"Button", L"Begin", BS_TYPEMASK, BS_DEFPUSHBUTTON, kButton,
+         WS_DISABLED, L"", FALSE},
+        {ControlId::Label2, L"Static",
+         L"(This action will only be successful on a computer with ZorvelPro V5 currently "
+         L"installed)",
+         SS_TYPEMASK, SS_CENTER, kLabel, kNotLabel, L"Arial", TRUE},
+        {ControlId::Label1, L"Static",
+         L"To check ZorvelPro tutorial file names and paths click BEGIN", SS_TYPEMASK, SS_CENTER,
+         kLabel, kNotLabel, L"Arial", FALSE},
+        // The status line's flat single-line border.
+        {ControlId::lblNotify, L"Static", L"...standing by", SS_TYPEMASK, SS_CENTER,
+         kLabel | WS_BORDER, WS_DISABLED | WS_TABSTOP, L"MS Sans Serif", FALSE},
+    };
+    for (const Expected& expected : windows) {
+        SCOPED_TRACE(expected.id == kFrame ? "frame" : NameOf(expected.id));
+        const HWND window = expected.id == kFrame ? Main() : Control(expected.id);
+        ASSERT_NE(window, nullptr);
+        wchar_t className[32] = {};
+        ::GetClassNameW(window, className, 32);
+        EXPECT_EQ(_wcsicmp(className, expected.className), 0) << className;
+        EXPECT_EQ(TextOf(window), expected.text);
+        const auto style = static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE));
+        EXPECT_EQ(style & expected.typeMask, expected.type);
+        EXPECT_EQ(style & (expected.set | expected.clear), expected.set);
+        if (expected.id == kFrame) {
+            continue;
+        }
+        EXPECT_EQ(::GetDlgCtrlID(window), static_cast<int>(expected.id));
+        // No sunken 3-D edges anywhere.
+        EXPECT_EQ(::GetWindowLongPtrW(window, GWL_EXSTYLE) & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE),
+                  0);
+        const LOGFONTW font = FontOf(expected.id);
+        if (*expected.face != L'\0') {
+            EXPECT_STREQ(font.lfFaceName, expected.face);
+            EXPECT_EQ(font.lfItalic, expected.italic);
+            EXPECT_EQ(font.lfWeight, FW_NORMAL);
+            EXPECT_EQ(font.lfCharSet, ANSI_CHARSET);
+            EXPECT_FALSE(font.lfUnderline || font.lfStrikeOut);
+        }
+    }
     const HMENU menu = ::GetSystemMenu(Main(), FALSE);
     for (const UINT command : {SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE}) {
         EXPECT_EQ(::GetMenuState(menu, command, MF_BYCOMMAND), static_cast<UINT>(-1)) << command;
@@ -292,64 +350,34 @@ TEST_F(MainWindowTest, FrameIsAFixedDialogWithCloseBoxOnly) {
     EXPECT_NE(::GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND), static_cast<UINT>(-1));
     EXPECT_NE(::SendMessageW(Main(), WM_GETICON, ICON_BIG, 0), 0);
     EXPECT_NE(::SendMessageW(Main(), WM_GETICON, ICON_SMALL, 0), 0);
-}
-
-TEST_F(MainWindowTest, ControlsHaveTheirClassStyleAndText) {
-    struct Expected {
-        ControlId id;
-        const wchar_t* className;
-        const wchar_t* text;
-    };
-    const Expected controls[] = {
-        {ControlId::cmdExit, L"Button", L"Exit"},
-        {ControlId::cmdBegin, L"Button", L"Begin"},
-        {ControlId::Label2, L"Static",
-         L"(This action will only be successful on a computer with ZorvelPro V5 currently "
-         L"installed)"},
-        {ControlId::Label1, L"Static",
-         L"To check ZorvelPro tutorial file names and paths click BEGIN"},
-        {ControlId::lblNotify, L"Static", L"...standing by"},
-    };
-    for (const Expected& expected : controls) {
-        SCOPED_TRACE(NameOf(expected.id));
-        const HWND control = Control(expected.id);
-        ASSERT_NE(control, nullptr);
-        EXPECT_EQ(::GetDlgCtrlID(control), static_cast<int>(expected.id));
-        wchar_t className[32] = {};
-        ::GetClassNameW(control, className, 32);
-        EXPECT_EQ(_wcsicmp(className, expected.className), 0) << className;
-        // No access keys: the texts have no "&", and labels would show one as it is.
-        EXPECT_EQ(TextOf(control), expected.text);
-
-        const auto style = static_cast<DWORD>(::GetWindowLongPtrW(control, GWL_STYLE));
-        const auto exStyle = static_cast<DWORD>(::GetWindowLongPtrW(control, GWL_EXSTYLE));
-        EXPECT_TRUE(style & WS_VISIBLE);
-        EXPECT_FALSE(style & WS_DISABLED);
-        const bool isButton = expected.className[0] == L'B';
-        EXPECT_EQ((style & WS_TABSTOP) != 0, isButton);
-        if (isButton) {
-            // Begin, which has the focus, is the default button; neither is a cancel button.
-            EXPECT_EQ(style & BS_TYPEMASK,
-                      static_cast<DWORD>(expected.id == ControlId::cmdBegin ? BS_DEFPUSHBUTTON
-                                                                            : BS_PUSHBUTTON));
-            EXPECT_NE(::SendMessageW(control, WM_GETFONT, 0, 0), 0) << "the dialog font";
-        } else {
-            EXPECT_EQ(style & SS_TYPEMASK, static_cast<DWORD>(SS_CENTER));
-            EXPECT_TRUE(style & SS_NOPREFIX);
-            // The status line's flat single-line border; no sunken 3-D edges anywhere.
-            EXPECT_EQ((style & WS_BORDER) != 0, expected.id == ControlId::lblNotify);
-            EXPECT_EQ(exStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE), 0u);
-        }
-    }
     // The picture is drawn by the window itself, like a windowless image control.
     EXPECT_EQ(::GetDlgItem(Main(), static_cast<int>(ControlId::Image1)), nullptr);
 }
 
-TEST_F(MainWindowTest, LaidOutAtTheSystemDpi) {
+// Laid out from the twips at the system resolution, and again at each new one
+// in the rectangle that the system suggests.
+TEST_F(MainWindowTest, LaidOutFromTheTwipsAtEachResolution) {
     const int dpi = ExpectedSystemDpi();
     ASSERT_EQ(static_cast<int>(platform::SystemDpi()), dpi);
     EXPECT_EQ(static_cast<int>(window_.Dpi()), dpi);
+    EXPECT_EQ(ClientSize().cx, LayoutAt(dpi).client.cx);
+    EXPECT_EQ(ClientSize().cy, LayoutAt(dpi).client.cy);
     ExpectLaidOutAt(LayoutAt(dpi));
+    for (const int next : {120, 144, 96}) {
+        SCOPED_TRACE(next);
+        // The system's frame at another resolution need not be the one drawn now.
+        const SIZE client = LayoutAt(next).client;
+        RECT suggested{40, 30, 40 + client.cx + 10, 30 + client.cy + 40};
+        ::SendMessageW(Main(), WM_DPICHANGED, MAKEWPARAM(next, next),
+                       reinterpret_cast<LPARAM>(&suggested));
+        EXPECT_EQ(static_cast<int>(window_.Dpi()), next);
+        RECT frame;
+        ::GetWindowRect(Main(), &frame);
+        EXPECT_TRUE(::EqualRect(&frame, &suggested));
+        // Everything scaled, and the status line keeps its loaded 14-pt size.
+        ExpectLaidOutAt(LayoutAt(next));
+        EXPECT_EQ(window_.Read(), L"...standing by");
+    }
 }
 
 // Where Windows 10's resolution functions are missing, as on Windows 7, each
@@ -360,22 +388,12 @@ TEST_F(MainWindowTest, DpiFallbacksAgreeWithTheNewerFunctions) {
     const platform::DpiFunctions& newer = platform::SystemDpiFunctions();
     ASSERT_NE(newer.getDpiForWindow, nullptr);
     ASSERT_NE(newer.getDpiForSystem, nullptr);
-    ASSERT_NE(newer.adjustWindowRectExForDpi, nullptr);
     ASSERT_NE(newer.systemParametersInfoForDpi, nullptr);
     ASSERT_NE(newer.getSystemMetricsForDpi, nullptr);
 
     const UINT dpi = platform::SystemDpi(newer);
     EXPECT_EQ(platform::SystemDpi(kWindows7), dpi);
     EXPECT_EQ(platform::WindowDpi(Main(), kWindows7), platform::WindowDpi(Main(), newer));
-
-    constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-    RECT expected{0, 0, 439, 262};
-    RECT fallback = expected;
-    ASSERT_TRUE(platform::AdjustWindowRectAtDpi(&expected, kStyle, FALSE, WS_EX_DLGMODALFRAME, dpi,
-                                                newer));
-    ASSERT_TRUE(platform::AdjustWindowRectAtDpi(&fallback, kStyle, FALSE, WS_EX_DLGMODALFRAME, dpi,
-                                                kWindows7));
-    EXPECT_TRUE(::EqualRect(&fallback, &expected));
 
     for (const int metric : {SM_CXICON, SM_CYICON, SM_CXSMICON, SM_CYSMICON}) {
         EXPECT_EQ(platform::SystemMetricAtDpi(metric, dpi, kWindows7),
@@ -393,25 +411,6 @@ TEST_F(MainWindowTest, DpiFallbacksAgreeWithTheNewerFunctions) {
         EXPECT_EQ(got.lfMessageFont.lfHeight, wanted.lfMessageFont.lfHeight)
             << "at " << asked << " DPI";
         EXPECT_STREQ(got.lfMessageFont.lfFaceName, wanted.lfMessageFont.lfFaceName);
-    }
-}
-
-TEST_F(MainWindowTest, LabelFontsAfterLoading) {
-    struct Expected {
-        ControlId id;
-        const wchar_t* face;
-        BYTE italic;
-    };
-    for (const Expected& expected :
-         {Expected{ControlId::Label1, L"Arial", FALSE}, Expected{ControlId::Label2, L"Arial", TRUE},
-          Expected{ControlId::lblNotify, L"MS Sans Serif", FALSE}}) {
-        SCOPED_TRACE(NameOf(expected.id));
-        const LOGFONTW font = FontOf(expected.id);
-        EXPECT_STREQ(font.lfFaceName, expected.face);
-        EXPECT_EQ(font.lfItalic, expected.italic);
-        EXPECT_EQ(font.lfWeight, FW_NORMAL);
-        EXPECT_EQ(font.lfCharSet, ANSI_CHARSET);
-        EXPECT_FALSE(font.lfUnderline || font.lfStrikeOut);
     }
 }
 
@@ -588,40 +587,15 @@ TEST_F(MainWindowTest, BusyCursorIsTheHourglassOverEveryControlUntilOff) {
     EXPECT_EQ(cursorOver(Main()), arrow);
 }
 
-TEST_F(MainWindowTest, DpiChangeReLaysEverythingWithTheTwips) {
-    for (const int dpi : {120, 144, 96}) {
-        SCOPED_TRACE(dpi);
-        RECT suggested{40, 30, 800, 600};
-        ::SendMessageW(Main(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
-                       reinterpret_cast<LPARAM>(&suggested));
-        EXPECT_EQ(static_cast<int>(window_.Dpi()), dpi);
-        RECT frame;
-        ::GetWindowRect(Main(), &frame);
-        EXPECT_EQ(frame.left, suggested.left);
-        EXPECT_EQ(frame.top, suggested.top);
-        // Everything scaled, and the status line keeps its loaded 14-pt size.
-        ExpectLaidOutAt(LayoutAt(dpi));
-        EXPECT_EQ(window_.Read(), L"...standing by");
-    }
-}
-
-TEST(Layout, TwipsBecomePixelsAtEachResolution) {
-    for (const AtDpi& expected : kLayouts) {
-        SCOPED_TRACE(expected.dpi);
-        EXPECT_EQ(ui::TwipsToPixels(ui::kFrmUpdate.clientWidthTwips, expected.dpi),
-                  expected.client.cx);
-        EXPECT_EQ(ui::TwipsToPixels(ui::kFrmUpdate.clientHeightTwips, expected.dpi),
-                  expected.client.cy);
-        for (const auto& entry : ui::kControls) {
-            const ui::PixelRect pixels = ui::ToPixels(entry.bounds, expected.dpi);
-            EXPECT_EQ((Box{pixels.left, pixels.top, pixels.width, pixels.height}),
-                      BoxOf(expected, entry.id))
-                << NameOf(entry.id);
-        }
-        // The picture ends at the client area's right edge, and meets the status line.
-        EXPECT_EQ(expected.image.left + expected.image.width, expected.client.cx);
-        EXPECT_EQ(expected.image.top + expected.image.height, expected.notify.top);
-    }
+// The labels take the system's colours in high contrast, which Wine never
+// reports, and where a text colour would read on white at less than 4.5:1.
+TEST(ColourScheme, SystemColoursInHighContrastOrForFaintText) {
+    constexpr COLORREF kBlack = RGB(0, 0, 0), kReads = RGB(118, 118, 118),
+                       kFaint = RGB(119, 119, 119);
+    EXPECT_FALSE(ui::NeedsSystemColours(false, kBlack, kReads));
+    EXPECT_TRUE(ui::NeedsSystemColours(true, kBlack, kBlack));
+    EXPECT_TRUE(ui::NeedsSystemColours(false, kFaint, kBlack));
+    EXPECT_TRUE(ui::NeedsSystemColours(false, kBlack, kFaint));
 }
 
 }  // namespace
