@@ -538,7 +538,14 @@ TEST_F(MainWindowTest, EveryErrorReportShowsInFull) {
         RECT suggested{40, 30, 800, 600};
         ::SendMessageW(Main(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                        reinterpret_cast<LPARAM>(&suggested));
-        for (const RuntimeError& error : platform::ClassicRuntimeErrors()) {
+        std::vector<RuntimeError> errors = {platform::RefusedLink()};
+        for (const DWORD code :
+             {ERROR_INTERNAL_ERROR, ERROR_NOT_ENOUGH_MEMORY, ERROR_INVALID_NAME,
+              ERROR_FILE_NOT_FOUND, ERROR_READ_FAULT, ERROR_DISK_FULL, ERROR_TOO_MANY_OPEN_FILES,
+              ERROR_NOT_READY, ERROR_ACCESS_DENIED, ERROR_ALREADY_EXISTS, ERROR_PATH_NOT_FOUND}) {
+            errors.push_back(platform::RuntimeErrorFromWin32(code));  // one of each description
+        }
+        for (const RuntimeError& error : errors) {
             files_.copyFailure = error;
             ::SendMessageW(Control(ControlId::cmdBegin), BM_CLICK, 0, 0);
             const std::wstring report = TextOf(status);
@@ -562,6 +569,20 @@ TEST_F(MainWindowTest, EveryErrorReportShowsInFull) {
             EXPECT_EQ(StatusTip(), report);
         }
     }
+}
+
+// The system's words on a failure show below the report in the tooltip, not on
+// the line, until the next text.
+TEST_F(MainWindowTest, AFailuresCauseShowsInTheTooltipUntilTheNextText) {
+    files_.oldCopy = L"\\V3_Zent.avi";
+    files_.copyFailure =
+        RuntimeError{70, L"Permission denied", 5, L"Deleting 'V3_Zent.avi': Access is denied. (5)"};
+    ::SendMessageW(Control(ControlId::cmdBegin), BM_CLICK, 0, 0);
+    const std::wstring report = L"Reading 'Zent.avi' Tutorial  70: Permission denied";
+    EXPECT_EQ(TextOf(Control(ControlId::lblNotify)), report);
+    EXPECT_EQ(StatusTip(), report + L"\r\n" + files_.copyFailure->cause);
+    window_.Write(L"...standing by");
+    EXPECT_EQ(StatusTip(), L"...standing by");
 }
 
 TEST_F(MainWindowTest, BusyCursorIsTheHourglassOverEveryControlUntilOff) {
