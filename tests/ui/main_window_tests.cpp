@@ -85,46 +85,22 @@ std::ostream& operator<<(std::ostream& out, const Box& box) {
 struct AtDpi {
     int dpi;
     SIZE client;
-    Box exit, begin, label2, label1, notify, image;
+    Box boxes[6];  // in the order of ui::kControls
     // Font heights in pixels: Label1 14.25 pt, Label2 12 pt, lblNotify 14 pt once loaded.
     LONG label1Height, label2Height, notifyHeight;
+    Box BoxOf(ControlId id) const { return boxes[ui::IndexOf(id)]; }
 };
 
+// clang-format off
 constexpr AtDpi kLayouts[] = {
-    {96,
-     {439, 262},
-     {286, 237, 128, 23},
-     {114, 161, 81, 33},
-     {9, 93, 267, 63},
-     {23, 9, 240, 74},
-     {19, 198, 394, 35},
-     {288, -1, 151, 199},
-     -19,
-     -16,
-     -19},
-    {120,
-     {549, 328},
-     {358, 296, 160, 29},
-     {143, 201, 101, 42},
-     {11, 116, 334, 79},
-     {29, 11, 300, 93},
-     {24, 248, 492, 43},
-     {360, -1, 189, 249},
-     -24,
-     -20,
-     -23},
-    {144,
-     {659, 393},
-     {429, 356, 192, 34},
-     {171, 242, 122, 49},
-     {14, 140, 400, 94},
-     {35, 14, 360, 111},
-     {29, 297, 591, 53},
-     {432, -2, 227, 299},
-     -29,
-     -24,
-     -28},
+    {96, {439, 262}, {{286, 237, 128, 23}, {114, 161, 81, 33}, {9, 93, 267, 63}, {23, 9, 240, 74},
+                      {19, 198, 394, 35}, {288, -1, 151, 199}}, -19, -16, -19},
+    {120, {549, 328}, {{358, 296, 160, 29}, {143, 201, 101, 42}, {11, 116, 334, 79},
+                       {29, 11, 300, 93}, {24, 248, 492, 43}, {360, -1, 189, 249}}, -24, -20, -23},
+    {144, {659, 393}, {{429, 356, 192, 34}, {171, 242, 122, 49}, {14, 140, 400, 94},
+                       {35, 14, 360, 111}, {29, 297, 591, 53}, {432, -2, 227, 299}}, -29, -24, -28},
 };
+// clang-format on
 
 const AtDpi& LayoutAt(int dpi) {
     for (const AtDpi& layout : kLayouts) {
@@ -134,24 +110,6 @@ const AtDpi& LayoutAt(int dpi) {
     }
     ADD_FAILURE() << "no expected layout at " << dpi << " DPI";
     return kLayouts[0];
-}
-
-Box BoxOf(const AtDpi& layout, ControlId id) {
-    switch (id) {
-        case ControlId::cmdExit:
-            return layout.exit;
-        case ControlId::cmdBegin:
-            return layout.begin;
-        case ControlId::Label2:
-            return layout.label2;
-        case ControlId::Label1:
-            return layout.label1;
-        case ControlId::lblNotify:
-            return layout.notify;
-        case ControlId::Image1:
-            return layout.image;
-    }
-    return {};
 }
 
 int ExpectedSystemDpi() {
@@ -263,14 +221,16 @@ class MainWindowTest : public ::testing::Test {
 
     void ExpectLaidOutAt(const AtDpi& expected) {
         for (const ControlId id : kChildControls) {
-            EXPECT_EQ(BoxInClient(id), BoxOf(expected, id)) << NameOf(id);
+            EXPECT_EQ(BoxInClient(id), expected.BoxOf(id)) << NameOf(id);
         }
         const ui::PixelRect image =
             ui::ToPixels(ui::Definition(ControlId::Image1).bounds, static_cast<int>(window_.Dpi()));
-        EXPECT_EQ((Box{image.left, image.top, image.width, image.height}), expected.image);
+        const Box expectedImage = expected.BoxOf(ControlId::Image1);
+        EXPECT_EQ((Box{image.left, image.top, image.width, image.height}), expectedImage);
         // The picture ends at the client area's right edge, and meets the status line.
-        EXPECT_EQ(expected.image.left + expected.image.width, expected.client.cx);
-        EXPECT_EQ(expected.image.top + expected.image.height, expected.notify.top);
+        EXPECT_EQ(expectedImage.left + expectedImage.width, expected.client.cx);
+        EXPECT_EQ(expectedImage.top + expectedImage.height,
+                  expected.BoxOf(ControlId::lblNotify).top);
         EXPECT_EQ(FontOf(ControlId::Label1).lfHeight, expected.label1Height);
         EXPECT_EQ(FontOf(ControlId::Label2).lfHeight, expected.label2Height);
         EXPECT_EQ(FontOf(ControlId::lblNotify).lfHeight, expected.notifyHeight);
