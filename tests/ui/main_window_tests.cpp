@@ -1,9 +1,7 @@
-// frmUpdate created in this process, where its fonts, brushes and focus can be
-// read (GDI handles mean nothing in another process). File operations go to a
-// recording stand-in, so that pressing Begin touches no disk.
-//
-// The geometry and font checks run at the system resolution, 96 DPI unless
-// ZV_EXPECTED_DPI says otherwise (the high-DPI test runs them again at 120).
+// frmUpdate in this process, where its fonts, brushes and focus can be read
+// (GDI handles mean nothing in another). Files go to a recording stand-in: Begin
+// touches no disk. Geometry and fonts are checked at the system resolution, 96
+// DPI unless ZV_EXPECTED_DPI says otherwise (high_dpi_test.sh runs them at 120).
 
 #include "ui/main_window.h"
 
@@ -54,10 +52,7 @@ class RecordingFiles final : public platform::FileSystem {
     }
     Result<void> MakeFolder(const std::wstring&) override { return {}; }
     Result<void> CopyReplacing(const std::wstring&, const std::wstring&) override {
-        if (copyFailure) {
-            return *copyFailure;
-        }
-        return {};
+        return copyFailure ? Result<void>(*copyFailure) : Result<void>();
     }
     Result<void> RemoveFile(const std::wstring&) override { return {}; }
     Result<void> DiscardLeftovers(const std::wstring&) override { return {}; }

@@ -117,31 +117,15 @@ std::optional<DWORD> CloseAndWait(HWND mainWindow, DWORD timeoutMs) {
     return exitCode;
 }
 
-namespace {
-
-struct TitleSearch {
-    const std::wstring* title;
-    HWND found;
-};
-
-BOOL CALLBACK MatchTitle(HWND window, LPARAM parameter) {
-    auto* search = reinterpret_cast<TitleSearch*>(parameter);
-    wchar_t text[256] = {};
-    ::GetWindowTextW(window, text, 256);
-    if (*search->title == text && ::IsWindowVisible(window)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-}  // namespace
-
 HWND FindThreadWindow(HWND mainWindow, const std::wstring& title) {
-    TitleSearch search{&title, nullptr};
     const DWORD thread = ::GetWindowThreadProcessId(mainWindow, nullptr);
-    ::EnumThreadWindows(thread, MatchTitle, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND window = nullptr;
+         (window = ::FindWindowExW(nullptr, window, nullptr, title.c_str())) != nullptr;) {
+        if (::GetWindowThreadProcessId(window, nullptr) == thread && ::IsWindowVisible(window)) {
+            return window;
+        }
+    }
+    return nullptr;
 }
 
 std::wstring MessageBoxPrompt(HWND box) {
