@@ -91,11 +91,11 @@ at_least() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
 # in the status line, and screen readers told of each text: 15 names, the report.
 clear_install
 seed V3_Orbel_Trasque_Vashen.avi
-chmod a-w "$tutorials/V3_Orbel_Trasque_Vashen.avi"
+ln "$tutorials/V3_Orbel_Trasque_Vashen.avi" "$tutorials/../second name"  # refused as a link
 check "the tool starts for a failing run" start_tool || exit 1
 announced=$(drive announced-run 30000)
 check "the run stops with its error report" \
-    test "$(drive status)" = "Reading 'Orbel_Trasque_Vashen.avi' Tutorial  70: Permission denied"
+    test "$(drive status)" = "Reading 'Orbel_Trasque_Vashen.avi' Tutorial  70: File refused as a link"
 check "each of the run's 16 status texts raised one live-region event ($announced)" \
     test "$announced" = 16
 screenshot

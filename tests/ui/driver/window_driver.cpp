@@ -84,16 +84,16 @@ bool RunBegin(HWND mainWindow, DWORD timeoutMs) {
                                  SMTO_NORMAL, timeoutMs, &ignored) != 0;
 }
 
-Started StartProgram(const std::wstring& program, std::wstring commandLine) {
+std::optional<Started> StartProgram(const std::wstring& program, std::wstring commandLine) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION started{};
     if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                           nullptr, &startup, &started)) {
-        return {};
+        return std::nullopt;
     }
-    ::CloseHandle(started.hThread);
-    return {platform::UniqueHandle(started.hProcess), started.dwProcessId};
+    const platform::UniqueHandle thread(started.hThread);
+    return Started{platform::UniqueHandle(started.hProcess), started.dwProcessId};
 }
 
 platform::UniqueHandle OpenWindowProcess(HWND window, DWORD access) {

@@ -60,12 +60,13 @@ bool RunBegin(HWND mainWindow, DWORD timeoutMs);
 // Closes the window; the process's exit code, or nothing if it did not end in time.
 std::optional<DWORD> CloseAndWait(HWND mainWindow, DWORD timeoutMs);
 
-// Starts a program with a command line: its process, empty on failure, and id.
+// Starts a program with a command line: its process and id, nothing on failure.
+// Wine starts Unix programs too, but gives no process handle for them.
 struct Started {
     platform::UniqueHandle process;
     DWORD id = 0;
 };
-Started StartProgram(const std::wstring& program, std::wstring commandLine);
+std::optional<Started> StartProgram(const std::wstring& program, std::wstring commandLine);
 
 // The process that owns a window, opened with the given access; empty on failure.
 platform::UniqueHandle OpenWindowProcess(HWND window, DWORD access);

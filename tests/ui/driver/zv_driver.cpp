@@ -258,8 +258,8 @@ int TimedRun(HWND window, DWORD timeoutMs) {
 
 int Startup(const std::wstring& exe, const std::wstring& title) {
     const double start = NowMs();
-    const driver::Started started = driver::StartProgram(exe, L"\"" + exe + L"\"");
-    if (!started.process) {
+    const auto started = driver::StartProgram(exe, L"\"" + exe + L"\"");
+    if (!started) {
         return Fail(L"cannot start the program");
     }
     const bool isTool = title == ui::kFrmUpdate.title;
@@ -275,7 +275,7 @@ int Startup(const std::wstring& exe, const std::wstring& title) {
     if (window != nullptr) {
         ::PostMessageW(window, WM_CLOSE, 0, 0);
     }
-    ::WaitForSingleObject(started.process.get(), 10000);
+    ::WaitForSingleObject(started->process.get(), 10000);
     if (!shown) {
         return Fail(L"no window");
     }
