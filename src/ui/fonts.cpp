@@ -1,9 +1,5 @@
 #include "ui/fonts.h"
 
-#include <algorithm>
-#include <cwchar>
-#include <iterator>
-
 #include "platform/win32_dpi.h"
 
 namespace ui {
@@ -18,17 +14,14 @@ platform::UniqueFont MakeFont(const FontSpec& entry, int hundredthsOfPoint, UINT
         }
         return {};
     }
+    // Default precisions and quality are zero.
     LOGFONTW font{};
     font.lfHeight = -::MulDiv(hundredthsOfPoint, static_cast<int>(dpi), 7200);
     font.lfWeight = FW_NORMAL;
     font.lfItalic = entry.italic ? TRUE : FALSE;
     font.lfCharSet = ANSI_CHARSET;
-    font.lfOutPrecision = OUT_DEFAULT_PRECIS;
-    font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-    font.lfQuality = DEFAULT_QUALITY;
     font.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
-    const std::size_t length = std::min(entry.face.size(), std::size(font.lfFaceName) - 1);
-    std::wmemcpy(font.lfFaceName, entry.face.data(), length);
+    entry.face.copy(font.lfFaceName, LF_FACESIZE - 1);
     return platform::UniqueFont(::CreateFontIndirectW(&font));
 }
 

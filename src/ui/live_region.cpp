@@ -5,8 +5,7 @@
 namespace ui {
 namespace {
 
-// Spelled out: mingw's oleacc import library carries wrong values for some of
-// its identifiers, and its headers lack the live setting.
+// Spelled out: mingw's oleacc library has wrong values for some, its headers lack the rest.
 constexpr CLSID kAccPropServices = {
     0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
 constexpr IID kIAccPropServices = {

@@ -11,8 +11,8 @@ struct IAccPropServices;
 
 namespace ui {
 
-// A single-threaded COM apartment on the calling thread for the life of the
-// object; its end lets the DLLs that COM loaded meanwhile go again.
+// A single-threaded COM apartment on this thread while it lives; its end lets
+// the DLLs that COM loaded go again.
 class ComApartment {
   public:
     ComApartment() : initialised_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
@@ -28,9 +28,8 @@ class ComApartment {
     bool initialised_;
 };
 
-// A control whose every change screen readers announce once the user is idle:
-// a polite live region. The mark is made through the Dynamic Annotation
-// service and kept, with the COM apartment that it needs, until Clear.
+// A control whose every change screen readers announce once the user is idle
+// (a polite live region), marked through the Dynamic Annotation service until Clear.
 class LiveRegion {
   public:
     LiveRegion();
@@ -38,15 +37,14 @@ class LiveRegion {
     LiveRegion& operator=(const LiveRegion&) = delete;
     ~LiveRegion();
 
-    // False if the service is missing or refuses; the control is then left
-    // unmarked and nothing is held.
+    // False if the service is missing or refuses: nothing is marked or held.
     bool Mark(HWND control);
     // Takes the mark off while the control still exists.
     void Clear();
     // Gives the marked control an accessible description; empty for none.
     void Describe(const std::wstring& description);
 
-    // Tells screen readers that a live region's content has changed.
+    // Tells screen readers that the control's content has changed.
     static void RaiseChanged(HWND control);
 
   private:

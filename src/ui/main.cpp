@@ -27,29 +27,26 @@ void BringRunningCopyToFront() {
     }
 }
 
-// The tool is often started elevated from a downloads folder: DLLs loaded from
-// now on come from the system folder only, never from beside the executable.
+// Started elevated, often from a downloads folder: DLLs come from the system folder only.
 void RestrictDllSearch() {
     const auto setDefaultDllDirectories =
         platform::FindSystemFunction(platform::kSetDefaultDllDirectories);
     if (setDefaultDllDirectories == nullptr ||
         !setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
-        // Windows 7 without update KB2533623 searches the executable's folder
-        // first whatever the program does; the current folder, at least, goes.
+        // Windows 7 without KB2533623 searches the executable's folder first
+        // whatever happens; the current folder, at least, goes.
         ::SetDllDirectoryW(L"");
     }
-    // Under Wine, comctl32 loads msimg32 by a path that the restriction above
-    // does not cover; loaded now from the system folder, it is found there.
+    // Wine's comctl32 loads msimg32 by a path the restriction does not cover:
+    // loaded now from the system folder, with its imports, it is found there.
     const std::wstring msimg32 = platform::SystemFolderPath(L"msimg32.dll");
     if (!msimg32.empty()) {
-        // Its own imports are looked for in the system folder too.
         ::LoadLibraryExW(msimg32.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     }
 }
 
-// Junctions and other links made by standard users are not followed, where
-// the system supports the policy (Windows 11 and later); elsewhere, and under
-// Wine, nothing changes.
+// Links made by standard users are not followed, where the system has the
+// policy (Windows 11); elsewhere, and under Wine, nothing changes.
 void EnforceRedirectionTrust() {
     const auto setPolicy = platform::FindSystemFunction(platform::kSetProcessMitigationPolicy);
     if (setPolicy == nullptr) {

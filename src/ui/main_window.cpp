@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cwchar>
 #include <new>
 
 #include "migration/tutorial_migration.h"
@@ -19,19 +18,16 @@ namespace {
 // A fixed dialog frame: a caption with the close box only, no sizing border.
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kWindowExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-
 constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
-// Centred lines broken at word boundaries (and inside words too long for a
-// line); text beyond the box is clipped, and "&" is shown as it is.
+// Centred lines broken at words (and inside words too long for a line), "&" shown as it is;
+// kLabelTextFormat is how such a label lays out its text.
 constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | SS_CENTER | SS_EDITCONTROL | SS_NOPREFIX;
-// How such a label lays out its text.
 constexpr UINT kLabelTextFormat =
     DT_CENTER | DT_EXPANDTABS | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX;
-
-using UniqueDc = platform::UniqueAny<platform::HandleTraits<HDC, ::DeleteDC>>;
-
 // Often enough to look alive, seldom enough to cost nothing.
 constexpr UINT kProgressIntervalMs = 250;
+
+using UniqueDc = platform::UniqueAny<platform::HandleTraits<HDC, ::DeleteDC>>;
 
 COLORREF ToColorRef(std::uint32_t oleColour) {
     if ((oleColour & 0x80000000u) != 0) {
@@ -50,7 +46,7 @@ double Luminance(COLORREF colour) {
            0.0722 * linear(GetBValue(colour));
 }
 
-// Whether text of a colour can be read on white: a contrast of 4.5:1 or more.
+// Text reads on white at a contrast of 4.5:1 or more.
 bool ReadsOnWhite(COLORREF text) { return 1.05 / (Luminance(text) + 0.05) >= 4.5; }
 
 bool HighContrast() {
@@ -60,9 +56,8 @@ bool HighContrast() {
            (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
 }
 
-// The tooltip class is comctl32's, which the buttons have loaded already: it
-// is taken from there rather than imported, so that the loader never looks
-// for comctl32 beside the executable.
+// comctl32 is loaded already, by the buttons: taken from there rather than
+// imported, the loader never looks for it beside the executable.
 void RegisterTooltipClass() {
     constexpr platform::SystemFunction<BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*)>
         kInitCommonControlsEx{L"comctl32.dll", "InitCommonControlsEx"};
@@ -70,16 +65,6 @@ void RegisterTooltipClass() {
         const INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_BAR_CLASSES};
         initialise(&classes);
     }
-}
-
-// The status line as the tooltip's one tool, showing the status text.
-TTTOOLINFOW StatusTool(HWND window, HWND statusLine, std::wstring& text) {
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof(tool);
-    tool.hwnd = window;
-    tool.uId = reinterpret_cast<UINT_PTR>(statusLine);
-    tool.lpszText = text.data();
-    return tool;
 }
 
 bool TextFits(HDC dc, HFONT font, const std::wstring& text, const RECT& box) {
@@ -97,8 +82,7 @@ SIZE ClientSize(UINT dpi) {
             TwipsToPixels(kFrmUpdate.clientHeightTwips, static_cast<int>(dpi))};
 }
 
-// Sizes the window so that its client area is exactly the laid-out size, from
-// the frame that the window really has.
+// The client area exactly the laid-out size, around the frame that the window really has.
 void FitClientArea(HWND window, UINT dpi) {
     RECT frame;
     RECT client;
@@ -110,13 +94,11 @@ void FitClientArea(HWND window, UINT dpi) {
                    SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
 }
 
-// The picture, decoded when the program was built, as the resource holds it: a
-// 24-bit bitmap without a colour table. It is drawn from there: a copy would
-// only double its memory. Null if it is missing: the window is usable without
-// it.
+// The picture as the build made it, a 24-bit bitmap without a colour table,
+// drawn from the module's memory (a copy would only double it); null if it is
+// missing or cut short: the window is usable without it.
 const BITMAPINFO* FindPicture(HINSTANCE instance) {
     const HRSRC found = ::FindResourceW(instance, MAKEINTRESOURCEW(IDB_PICTURE), RT_BITMAP);
-    // Resource memory belongs to the module; it needs no release.
     const auto* picture = static_cast<const BITMAPINFO*>(
         found != nullptr ? ::LockResource(::LoadResource(instance, found)) : nullptr);
     if (picture == nullptr) {
@@ -149,11 +131,11 @@ bool MainWindow::RegisterWindowClass(HINSTANCE instance) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = &WindowProc;
-    // The dialog manager's own bytes: it keeps the focus over deactivation, and
-    // makes the focused push button the one that Enter presses.
+    // The dialog manager's bytes: it keeps the focus over deactivation, and
+    // Enter presses the focused push button.
     windowClass.cbWndExtra = DLGWINDOWEXTRA;
     windowClass.hInstance = instance;
-    // No class icon: the window sets its own, at its DPI, before it shows.
+    // No class icon: the window sets its own, at its DPI.
     windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     windowClass.lpszClassName = kFrmUpdate.className.data();
     return ::RegisterClassExW(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
@@ -171,25 +153,33 @@ MainWindow::~MainWindow() {
 
 bool MainWindow::Create(HINSTANCE instance) {
     instance_ = instance;
-
     picture_ = FindPicture(instance);
     // The client area's size to start with; the frame is added once it is known.
     const SIZE size = ClientSize(platform::SystemDpi());
-    const HWND created = ::CreateWindowExW(
-        kWindowExStyle, kFrmUpdate.className.data(), kFrmUpdate.title.data(), kWindowStyle,
-        CW_USEDEFAULT, 0, size.cx, size.cy, nullptr, nullptr, instance, this);
-    if (created == nullptr) {
+    if (::CreateWindowExW(kWindowExStyle, kFrmUpdate.className.data(), kFrmUpdate.title.data(),
+                          kWindowStyle, CW_USEDEFAULT, 0, size.cx, size.cy, nullptr, nullptr,
+                          instance, this) == nullptr) {
         return false;
     }
     desktop_.SetMainWindow(window_);
     TrimSystemMenu(window_);
-
     dpi_ = platform::WindowDpi(window_);
     FitClientArea(window_, dpi_);
     SetIcons();
-    CreateControls();
+    // The picture is drawn by the window itself; the others are child windows,
+    // created in reading order.
+    for (const ControlId id : kReadingOrder) {
+        const ControlSpec& entry = Definition(id);
+        const bool isButton = entry.kind == ControlKind::PushButton;
+        DWORD style = isButton ? kButtonStyle : kLabelStyle | (entry.border ? WS_BORDER : 0);
+        style |= id == ControlId::lblNotify ? SS_NOTIFY : 0;  // takes the mouse, for its tooltip
+        State(id).window = ::CreateWindowExW(
+            0, isButton ? L"BUTTON" : L"STATIC", entry.text.data(), style, 0, 0, 0, 0, window_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance_, nullptr);
+    }
+    ApplyColourScheme();
     LayOut();
-    RunLoadSteps();
+    Write(std::wstring(kStandingBy));
     return true;
 }
 
@@ -198,48 +188,43 @@ void MainWindow::Show(int showCommand) {
     ::UpdateWindow(window_);
     ::SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(ControlId::cmdBegin)),
                    TRUE);
-    // The accessibility services come once the window has answered what
-    // waits for it: messages sent meanwhile are answered first.
+    // After the messages that wait for the window now have been answered.
     ::PostMessageW(window_, kAccessibilityMessage, 0, 0);
 }
 
-// The status line as a live region, and its tooltip.
+// The status line as a live region, with its whole text as its tooltip, also
+// when the line must draw it small or cannot hold all of it.
 void MainWindow::OnSetUpAccessibility() {
     statusRegion_.Mark(Control(ControlId::lblNotify));
-    CreateStatusTip();
-}
-
-// The whole status text shows as the status line's tooltip, also when the
-// line must be drawn small or cannot hold all of it.
-void MainWindow::CreateStatusTip() {
     RegisterTooltipClass();
     statusTip_ =
         ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                           WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
                           CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance_, nullptr);
-    if (statusTip_ == nullptr) {
-        return;
-    }
-    TTTOOLINFOW tool = StatusTool(window_, Control(ControlId::lblNotify), statusText_);
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    ::SendMessageW(statusTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    UpdateStatusTip();
+    UpdateStatusTip(true);
 }
 
-void MainWindow::UpdateStatusTip() {
+// The status line is the tooltip's one tool.
+void MainWindow::UpdateStatusTip(bool add) {
     if (statusTip_ == nullptr) {
         return;
     }
     std::wstring whole = WholeStatus();
-    TTTOOLINFOW tool = StatusTool(window_, Control(ControlId::lblNotify), whole);
-    ::SendMessageW(statusTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(Control(ControlId::lblNotify));
+    tool.lpszText = whole.data();
+    ::SendMessageW(statusTip_, add ? TTM_ADDTOOLW : TTM_UPDATETIPTEXTW, 0,
+                   reinterpret_cast<LPARAM>(&tool));
     // Long texts wrap at the width of the status line.
     const PixelRect box = ToPixels(Definition(ControlId::lblNotify).bounds, static_cast<int>(dpi_));
     ::SendMessageW(statusTip_, TTM_SETMAXTIPWIDTH, 0, box.width);
 }
 
-// The status text, and below it, after a failure, the operation that failed
-// in the system's own words: what support needs to find the cause.
+// After a failure, the status text and below it what support needs: the
+// operation that failed, in the system's own words.
 std::wstring MainWindow::WholeStatus() const {
     return statusCause_.empty() ? statusText_ : statusText_ + L"\r\n" + statusCause_;
 }
@@ -249,67 +234,36 @@ HWND MainWindow::Control(ControlId id) const noexcept {
     return index < controls_.size() ? controls_[index].window : nullptr;
 }
 
-MainWindow::ControlState& MainWindow::State(ControlId id) { return controls_[IndexOf(id)]; }
-
-// The labels take their colours and brushes from the colour scheme.
-void MainWindow::CreateControls() {
-    // The picture is drawn by the window itself, like a windowless image
-    // control; the others are child windows, created in reading order.
-    for (const ControlId id : kReadingOrder) {
-        const ControlSpec& entry = Definition(id);
-        const bool isButton = entry.kind == ControlKind::PushButton;
-        DWORD style = isButton ? kButtonStyle : kLabelStyle | (entry.border ? WS_BORDER : 0);
-        if (id == ControlId::lblNotify) {
-            style |= SS_NOTIFY;  // takes the mouse, for its tooltip
-        }
-        State(id).window = ::CreateWindowExW(
-            0, isButton ? L"BUTTON" : L"STATIC", entry.text.data(), style, 0, 0, 0, 0, window_,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance_, nullptr);
-    }
-}
-
-void MainWindow::RunLoadSteps() {
-    ApplyColourScheme();
-    notifyHundredthsOfPoint_ = kNotifyLoadedHundredthsOfPoint;
-    ApplyFont(ControlId::lblNotify);
-    Write(std::wstring(kStandingBy));
-}
-
-// White backgrounds for the window and its labels, which blend with the
-// picture, unless the system's colours are needed for the text to be seen.
+// White behind the window and its labels, which blends with the picture,
+// unless the text needs the system's colours to be seen.
 void MainWindow::ApplyColourScheme() {
     const bool system = NeedsSystemColours(HighContrast(), ::GetSysColor(COLOR_WINDOWTEXT),
                                            ::GetSysColor(COLOR_BTNTEXT));
-    const std::uint32_t back = system ? kSystemWindow : kWhite;
-    SetWindowBackColour(back);
+    backColour_ = system ? kSystemWindow : kWhite;
+    backBrush_.reset(::CreateSolidBrush(ToColorRef(backColour_)));
     for (const ControlId id : {ControlId::lblNotify, ControlId::Label1, ControlId::Label2}) {
         State(id).foreColour = system ? kSystemWindowText : Definition(id).foreColour;
-        SetBackColour(id, back);
     }
 }
 
 void MainWindow::LayOut() {
     for (const ControlSpec& entry : kControls) {
-        const HWND control = Control(entry.id);
-        if (control == nullptr) {
-            continue;
+        if (const HWND control = Control(entry.id)) {
+            const PixelRect pixels = ToPixels(entry.bounds, static_cast<int>(dpi_));
+            ::SetWindowPos(control, nullptr, pixels.left, pixels.top, pixels.width, pixels.height,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+            ApplyFont(entry.id);
         }
-        const PixelRect pixels = ToPixels(entry.bounds, static_cast<int>(dpi_));
-        ::SetWindowPos(control, nullptr, pixels.left, pixels.top, pixels.width, pixels.height,
-                       SWP_NOZORDER | SWP_NOACTIVATE);
-        ApplyFont(entry.id);
     }
     ::InvalidateRect(window_, nullptr, TRUE);
 }
 
 void MainWindow::ApplyFont(ControlId id) {
     ControlState& state = State(id);
-    if (state.window == nullptr) {
-        return;
-    }
     const FontSpec& entry = Definition(id).font;
     const int size = id == ControlId::lblNotify ? FittingStatusSize() : entry.hundredthsOfPoint;
-    if (state.font && state.hundredthsOfPoint == size && state.fontDpi == dpi_) {
+    if (state.window == nullptr ||
+        (state.font && state.hundredthsOfPoint == size && state.fontDpi == dpi_)) {
         return;
     }
     platform::UniqueFont font = MakeFont(entry, size, dpi_);
@@ -320,50 +274,24 @@ void MainWindow::ApplyFont(ControlId id) {
     state.fontDpi = dpi_;
 }
 
-// The status line's size: its own if the whole text fits in the box, else the
-// largest smaller one at which it does, a step at a time down to a size that
-// is still legible. The box never grows.
+// The loaded size if the whole text fits the status line's box, else the
+// largest smaller one that does, a point at a time, down to a legible size.
+// The box never grows.
 int MainWindow::FittingStatusSize() const {
-    const ControlState& label = controls_[IndexOf(ControlId::lblNotify)];
-    const FontSpec& entry = Definition(ControlId::lblNotify).font;
-    if (statusText_.empty() || label.window == nullptr) {
-        return notifyHundredthsOfPoint_;
-    }
+    int size = kNotifyLoadedHundredthsOfPoint;
     RECT box;
     const UniqueDc dc(::CreateCompatibleDC(nullptr));
-    if (!::GetClientRect(label.window, &box) || !dc) {
-        return notifyHundredthsOfPoint_;
+    if (statusText_.empty() || !dc || !::GetClientRect(Control(ControlId::lblNotify), &box)) {
+        return size;
     }
-    int size = notifyHundredthsOfPoint_;
-    while (size > kNotifyLegibleHundredthsOfPoint) {
-        // The label's own font, while it is of this size, saves making one.
-        platform::UniqueFont made;
-        HFONT font = label.font.get();
-        if (!font || label.hundredthsOfPoint != size || label.fontDpi != dpi_) {
-            made = MakeFont(entry, size, dpi_);
-            font = made.get();
-        }
-        if (font == nullptr || TextFits(dc.get(), font, statusText_, box)) {
+    for (; size > kNotifyLegibleHundredthsOfPoint; size -= kNotifyStepHundredthsOfPoint) {
+        const platform::UniqueFont font =
+            MakeFont(Definition(ControlId::lblNotify).font, size, dpi_);
+        if (!font || TextFits(dc.get(), font.get(), statusText_, box)) {
             break;
         }
-        size = std::max(size - kNotifyStepHundredthsOfPoint, kNotifyLegibleHundredthsOfPoint);
     }
-    return size;
-}
-
-void MainWindow::SetBackColour(ControlId id, std::uint32_t colour) {
-    ControlState& state = State(id);
-    state.backColour = colour;
-    state.backBrush.reset(::CreateSolidBrush(ToColorRef(colour)));
-    if (state.window != nullptr) {
-        ::InvalidateRect(state.window, nullptr, TRUE);
-    }
-}
-
-void MainWindow::SetWindowBackColour(std::uint32_t colour) {
-    backColour_ = colour;
-    backBrush_.reset(::CreateSolidBrush(ToColorRef(colour)));
-    ::InvalidateRect(window_, nullptr, TRUE);
+    return std::max(size, kNotifyLegibleHundredthsOfPoint);
 }
 
 void MainWindow::SetIcons() {
@@ -405,8 +333,7 @@ void MainWindow::Explain(const std::wstring& cause) {
     statusRegion_.Describe(statusCause_.empty() ? std::wstring() : WholeStatus());
 }
 
-// The taskbar button shows the bytes moved against the run's total, where the
-// system has such buttons (Windows 7 and later).
+// The taskbar button shows the bytes moved against the run's total (Windows 7 and later).
 void MainWindow::Start(std::uint64_t totalBytes) {
     if (window_ == nullptr || !bytesCopied_ || totalBytes == 0) {
         return;
@@ -426,13 +353,6 @@ void MainWindow::Start(std::uint64_t totalBytes) {
     taskbar_->SetProgressState(window_, TBPF_NORMAL);
     taskbar_->SetProgressValue(window_, 0, progressTotal_);
     ::SetTimer(window_, kProgressTimer, kProgressIntervalMs, nullptr);
-}
-
-void MainWindow::OnProgressTimer() {
-    if (taskbar_ && progressTotal_ != 0) {
-        const std::uint64_t moved = std::min(bytesCopied_() - progressStart_, progressTotal_);
-        taskbar_->SetProgressValue(window_, moved, progressTotal_);
-    }
 }
 
 void MainWindow::Finish() {
@@ -471,21 +391,35 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam
 
 LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_COMMAND:
-            OnCommand(LOWORD(wParam), HIWORD(wParam));
+        case WM_COMMAND: {
+            // Esc arrives as IDCANCEL, which is no button's: it presses nothing.
+            const auto id = static_cast<ControlId>(LOWORD(wParam));
+            if (HIWORD(wParam) == BN_CLICKED && id == ControlId::cmdBegin) {
+                OnBegin();
+            } else if (HIWORD(wParam) == BN_CLICKED && id == ControlId::cmdExit) {
+                ::DestroyWindow(window);
+            }
             return 0;
+        }
         case WM_CLOSE:
-            OnExit();
+            ::DestroyWindow(window);
             return 0;
         case WM_PAINT:
             OnPaint();
             return 0;
-        case WM_ERASEBKGND:
-            return OnEraseBackground(reinterpret_cast<HDC>(wParam));
+        case WM_ERASEBKGND: {
+            RECT client;
+            ::GetClientRect(window, &client);
+            ::FillRect(reinterpret_cast<HDC>(wParam), &client,
+                       backBrush_ ? backBrush_.get() : ::GetSysColorBrush(COLOR_BTNFACE));
+            return TRUE;
+        }
         case WM_CTLCOLORSTATIC:
             return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
         case WM_SETCURSOR:
-            if (OnSetCursor()) {
+            // The hourglass shows over the whole window, whichever control is under it.
+            if (const HCURSOR cursor = desktop_.OverrideCursor()) {
+                ::SetCursor(cursor);
                 return TRUE;
             }
             break;
@@ -504,11 +438,11 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             OnSetUpAccessibility();
             return 0;
         case WM_TIMER:
-            if (wParam == kProgressTimer) {
-                OnProgressTimer();
-                return 0;
+            if (wParam == kProgressTimer && taskbar_ && progressTotal_ != 0) {
+                const std::uint64_t moved = bytesCopied_() - progressStart_;
+                taskbar_->SetProgressValue(window, std::min(moved, progressTotal_), progressTotal_);
             }
-            break;
+            return 0;
         case WM_DESTROY:
             OnDestroy();
             return 0;
@@ -516,22 +450,6 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             break;
     }
     return ::DefDlgProcW(window, message, wParam, lParam);
-}
-
-void MainWindow::OnCommand(int id, int notification) {
-    if (notification != BN_CLICKED) {
-        return;
-    }
-    switch (static_cast<ControlId>(id)) {
-        case ControlId::cmdBegin:
-            OnBegin();
-            break;
-        case ControlId::cmdExit:
-            OnExit();
-            break;
-        default:
-            break;  // Esc arrives as IDCANCEL, which does nothing
-    }
 }
 
 void MainWindow::OnBegin() {
@@ -554,12 +472,6 @@ void MainWindow::OnBegin() {
     }
 }
 
-void MainWindow::OnExit() {
-    if (window_ != nullptr) {
-        ::DestroyWindow(window_);
-    }
-}
-
 void MainWindow::OnPaint() {
     PAINTSTRUCT paint;
     const HDC dc = ::BeginPaint(window_, &paint);
@@ -577,37 +489,21 @@ void MainWindow::OnPaint() {
     ::EndPaint(window_, &paint);
 }
 
-bool MainWindow::OnEraseBackground(HDC dc) {
-    RECT client;
-    ::GetClientRect(window_, &client);
-    ::FillRect(dc, &client, backBrush_ ? backBrush_.get() : ::GetSysColorBrush(COLOR_BTNFACE));
-    return true;
-}
-
 LRESULT MainWindow::OnControlColour(HDC dc, HWND control) {
     for (const ControlState& state : controls_) {
         if (state.window == control && control != nullptr) {
-            ::SetBkColor(dc, ToColorRef(state.backColour));
+            ::SetBkColor(dc, ToColorRef(backColour_));
             ::SetTextColor(dc, ToColorRef(state.foreColour));
-            return reinterpret_cast<LRESULT>(state.backBrush.get());
+            return reinterpret_cast<LRESULT>(backBrush_.get());
         }
     }
     return ::DefWindowProcW(window_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                             reinterpret_cast<LPARAM>(control));
 }
 
-bool MainWindow::OnSetCursor() {
-    // The hourglass shows over the whole window, whichever control is under it.
-    if (const HCURSOR cursor = desktop_.OverrideCursor()) {
-        ::SetCursor(cursor);
-        return true;
-    }
-    return false;
-}
-
 void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
     dpi_ = dpi;
-    // The system's rectangle, which keeps the window where it was on the screen.
+    // The system's rectangle keeps the window where it was on the screen.
     ::SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                    suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     SetIcons();
@@ -616,8 +512,7 @@ void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
 }
 
 void MainWindow::OnSystemColoursChanged() {
-    // The buttons and the tooltip are common controls, which learn of it only
-    // from their parent.
+    // The buttons and the tooltip are common controls: they learn of it from their parent.
     for (const ControlState& state : controls_) {
         if (state.window != nullptr) {
             ::SendMessageW(state.window, WM_SYSCOLORCHANGE, 0, 0);

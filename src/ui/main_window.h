@@ -19,30 +19,25 @@
 
 namespace ui {
 
-// The labels are white, like the picture's background, unless the user needs
-// the system's colours: in high contrast, or where the system's text colours
-// would not read on white.
+// The labels are white, like the picture, unless high contrast is on or the
+// system's text colours would not read on white.
 bool NeedsSystemColours(bool highContrast, COLORREF windowText, COLORREF buttonText);
 
-// frmUpdate: the tool's only window. It provides the status line and the busy
-// cursor through which the migration run reports.
+// frmUpdate, the tool's only window: the run's status line, busy cursor and progress.
 class MainWindow final : public migration::StatusLine,
                          public migration::BusyCursor,
                          public migration::WorkProgress {
 public:
-    // bytesCopied, where given, counts what the file system has copied so far,
-    // for the taskbar button's progress.
+    // bytesCopied, where given, is what the file system has copied so far: the
+    // taskbar button's progress.
     MainWindow(platform::Win32Desktop& desktop, platform::FileSystem& files,
                std::function<std::uint64_t()> bytesCopied = {});
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
     ~MainWindow() override;
 
-    // Registers the window class; false if it could not be registered.
     static bool RegisterWindowClass(HINSTANCE instance);
-
-    // Creates the window and its controls and runs the load steps; the window
-    // is not shown yet. False if the window could not be created.
+    // The window and its controls, loaded but not shown; false if it cannot be made.
     bool Create(HINSTANCE instance);
     void Show(int showCommand);
 
@@ -62,11 +57,9 @@ private:
     struct ControlState {
         HWND window = nullptr;
         platform::UniqueFont font;
-        platform::UniqueBrush backBrush;
-        std::uint32_t backColour = 0;
-        std::uint32_t foreColour = 0;
         int hundredthsOfPoint = 0;  // of the font, made for fontDpi
         UINT fontDpi = 0;
+        std::uint32_t foreColour = 0;
     };
 
     static constexpr UINT kAccessibilityMessage = WM_APP + 1;
@@ -75,32 +68,22 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-    void CreateControls();
-    void RunLoadSteps();
     void LayOut();
     void ApplyFont(ControlId id);
     int FittingStatusSize() const;
     void ApplyColourScheme();
-    void SetBackColour(ControlId id, std::uint32_t colour);
-    void SetWindowBackColour(std::uint32_t colour);
-    void CreateStatusTip();
-    void UpdateStatusTip();
+    void UpdateStatusTip(bool add = false);
     std::wstring WholeStatus() const;
     void SetIcons();
-    ControlState& State(ControlId id);
+    ControlState& State(ControlId id) { return controls_[IndexOf(id)]; }
 
-    void OnCommand(int id, int notification);
+    void OnSetUpAccessibility();
     void OnBegin();
-    void OnExit();
     void OnPaint();
-    bool OnEraseBackground(HDC dc);
     LRESULT OnControlColour(HDC dc, HWND control);
-    bool OnSetCursor();
     void OnDpiChanged(UINT dpi, const RECT& suggested);
     void OnSystemColoursChanged();
     void OnDestroy();
-    void OnSetUpAccessibility();
-    void OnProgressTimer();
 
     platform::Win32Desktop& desktop_;
     platform::FileSystem& files_;
@@ -108,9 +91,8 @@ private:
     HWND window_ = nullptr;
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
     std::array<ControlState, kControls.size()> controls_;
-    std::uint32_t backColour_ = kFrmUpdate.backColour;
+    std::uint32_t backColour_ = kWhite;  // of the window and its labels
     platform::UniqueBrush backBrush_;
-    int notifyHundredthsOfPoint_ = Definition(ControlId::lblNotify).font.hundredthsOfPoint;
     std::wstring statusText_;
     std::wstring statusCause_;
     const BITMAPINFO* picture_ = nullptr;  // in the module's resources

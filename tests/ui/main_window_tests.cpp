@@ -1,9 +1,7 @@
-// frmUpdate created in this process, where its fonts, brushes and focus can be
-// read (GDI handles mean nothing in another process). File operations go to a
-// recording stand-in, so that pressing Begin touches no disk.
-//
-// The geometry and font checks run at the system resolution, 96 DPI unless
-// ZV_EXPECTED_DPI says otherwise (the high-DPI test runs them again at 120).
+// frmUpdate in this process, where its fonts, brushes and focus can be read
+// (GDI handles mean nothing in another). Files go to a recording stand-in: Begin
+// touches no disk. Geometry and fonts are checked at the system resolution, 96
+// DPI unless ZV_EXPECTED_DPI says otherwise (high_dpi_test.sh runs them at 120).
 
 #include "ui/main_window.h"
 
@@ -54,10 +52,7 @@ class RecordingFiles final : public platform::FileSystem {
     }
     Result<void> MakeFolder(const std::wstring&) override { return {}; }
     Result<void> CopyReplacing(const std::wstring&, const std::wstring&) override {
-        if (copyFailure) {
-            return *copyFailure;
-        }
-        return {};
+        return copyFailure ? Result<void>(*copyFailure) : Result<void>();
     }
     Result<void> RemoveFile(const std::wstring&) override { return {}; }
     Result<void> DiscardLeftovers(const std::wstring&) override { return {}; }
@@ -85,46 +80,22 @@ std::ostream& operator<<(std::ostream& out, const Box& box) {
 struct AtDpi {
     int dpi;
     SIZE client;
-    Box exit, begin, label2, label1, notify, image;
+    Box boxes[6];  // in the order of ui::kControls
     // Font heights in pixels: Label1 14.25 pt, Label2 12 pt, lblNotify 14 pt once loaded.
     LONG label1Height, label2Height, notifyHeight;
+    Box BoxOf(ControlId id) const { return boxes[ui::IndexOf(id)]; }
 };
 
+// clang-format off
 constexpr AtDpi kLayouts[] = {
-    {96,
-     {439, 262},
-     {286, 237, 128, 23},
-     {114, 161, 81, 33},
-     {9, 93, 267, 63},
-     {23, 9, 240, 74},
-     {19, 198, 394, 35},
-     {288, -1, 151, 199},
-     -19,
-     -16,
-     -19},
-    {120,
-     {549, 328},
-     {358, 296, 160, 29},
-     {143, 201, 101, 42},
-     {11, 116, 334, 79},
-     {29, 11, 300, 93},
-     {24, 248, 492, 43},
-     {360, -1, 189, 249},
-     -24,
-     -20,
-     -23},
-    {144,
-     {659, 393},
-     {429, 356, 192, 34},
-     {171, 242, 122, 49},
-     {14, 140, 400, 94},
-     {35, 14, 360, 111},
-     {29, 297, 591, 53},
-     {432, -2, 227, 299},
-     -29,
-     -24,
-     -28},
+    {96, {439, 262}, {{286, 237, 128, 23}, {114, 161, 81, 33}, {9, 93, 267, 63}, {23, 9, 240, 74},
+                      {19, 198, 394, 35}, {288, -1, 151, 199}}, -19, -16, -19},
+    {120, {549, 328}, {{358, 296, 160, 29}, {143, 201, 101, 42}, {11, 116, 334, 79},
+                       {29, 11, 300, 93}, {24, 248, 492, 43}, {360, -1, 189, 249}}, -24, -20, -23},
+    {144, {659, 393}, {{429, 356, 192, 34}, {171, 242, 122, 49}, {14, 140, 400, 94},
+                       {35, 14, 360, 111}, {29, 297, 591, 53}, {432, -2, 227, 299}}, -29, -24, -28},
 };
+// clang-format on
 
 const AtDpi& LayoutAt(int dpi) {
     for (const AtDpi& layout : kLayouts) {
@@ -134,24 +105,6 @@ const AtDpi& LayoutAt(int dpi) {
     }
     ADD_FAILURE() << "no expected layout at " << dpi << " DPI";
     return kLayouts[0];
-}
-
-Box BoxOf(const AtDpi& layout, ControlId id) {
-    switch (id) {
-        case ControlId::cmdExit:
-            return layout.exit;
-        case ControlId::cmdBegin:
-            return layout.begin;
-        case ControlId::Label2:
-            return layout.label2;
-        case ControlId::Label1:
-            return layout.label1;
-        case ControlId::lblNotify:
-            return layout.notify;
-        case ControlId::Image1:
-            return layout.image;
-    }
-    return {};
 }
 
 int ExpectedSystemDpi() {
@@ -263,14 +216,16 @@ class MainWindowTest : public ::testing::Test {
 
     void ExpectLaidOutAt(const AtDpi& expected) {
         for (const ControlId id : kChildControls) {
-            EXPECT_EQ(BoxInClient(id), BoxOf(expected, id)) << NameOf(id);
+            EXPECT_EQ(BoxInClient(id), expected.BoxOf(id)) << NameOf(id);
         }
         const ui::PixelRect image =
             ui::ToPixels(ui::Definition(ControlId::Image1).bounds, static_cast<int>(window_.Dpi()));
-        EXPECT_EQ((Box{image.left, image.top, image.width, image.height}), expected.image);
+        const Box expectedImage = expected.BoxOf(ControlId::Image1);
+        EXPECT_EQ((Box{image.left, image.top, image.width, image.height}), expectedImage);
         // The picture ends at the client area's right edge, and meets the status line.
-        EXPECT_EQ(expected.image.left + expected.image.width, expected.client.cx);
-        EXPECT_EQ(expected.image.top + expected.image.height, expected.notify.top);
+        EXPECT_EQ(expectedImage.left + expectedImage.width, expected.client.cx);
+        EXPECT_EQ(expectedImage.top + expectedImage.height,
+                  expected.BoxOf(ControlId::lblNotify).top);
         EXPECT_EQ(FontOf(ControlId::Label1).lfHeight, expected.label1Height);
         EXPECT_EQ(FontOf(ControlId::Label2).lfHeight, expected.label2Height);
         EXPECT_EQ(FontOf(ControlId::lblNotify).lfHeight, expected.notifyHeight);
@@ -495,16 +450,19 @@ TEST_F(MainWindowTest, EachClickOnBeginIsOneRunAndTheLastTextStays) {
         EXPECT_EQ(desktop_.OverrideCursor(), nullptr);
         EXPECT_TRUE(desktop_.ProcessPendingEvents());
     }
-    // Every old name of the catalogue was asked about in each run.
-    EXPECT_EQ(files_.probes.size(), 2u * (1 + 15 * 3));
+    // Every old name of the catalogue was asked about in each run, for the
+    // taskbar's total and for the move.
+    EXPECT_EQ(files_.probes.size(), 2u * (1 + 2 * 15 * 3));
 }
 
 TEST_F(MainWindowTest, CloseDuringARunStopsItBeforeTheNextFile) {
     ::PostMessageW(Main(), WM_CLOSE, 0, 0);
     ::SendMessageW(Control(ControlId::cmdBegin), BM_CLICK, 0, 0);
     EXPECT_EQ(window_.Handle(), nullptr);
-    // The close came in at the first event pass, before the first name was asked about.
-    EXPECT_EQ(files_.probes, std::vector<std::wstring>{kRootSelector});
+    // The close came in at the first event pass, after the taskbar's total and
+    // before any old copy was asked about for a move.
+    EXPECT_EQ(files_.probes.size(), 1u + 15 * 3);
+    EXPECT_EQ(files_.probes.front(), kRootSelector);
     EXPECT_EQ(desktop_.OverrideCursor(), nullptr);
     EXPECT_FALSE(desktop_.ProcessPendingEvents());
 }
@@ -538,7 +496,14 @@ TEST_F(MainWindowTest, EveryErrorReportShowsInFull) {
         RECT suggested{40, 30, 800, 600};
         ::SendMessageW(Main(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                        reinterpret_cast<LPARAM>(&suggested));
-        for (const RuntimeError& error : platform::ClassicRuntimeErrors()) {
+        std::vector<RuntimeError> errors = {platform::RefusedLink()};
+        for (const DWORD code :
+             {ERROR_INTERNAL_ERROR, ERROR_NOT_ENOUGH_MEMORY, ERROR_INVALID_NAME,
+              ERROR_FILE_NOT_FOUND, ERROR_READ_FAULT, ERROR_DISK_FULL, ERROR_TOO_MANY_OPEN_FILES,
+              ERROR_NOT_READY, ERROR_ACCESS_DENIED, ERROR_ALREADY_EXISTS, ERROR_PATH_NOT_FOUND}) {
+            errors.push_back(platform::RuntimeErrorFromWin32(code));  // one of each description
+        }
+        for (const RuntimeError& error : errors) {
             files_.copyFailure = error;
             ::SendMessageW(Control(ControlId::cmdBegin), BM_CLICK, 0, 0);
             const std::wstring report = TextOf(status);
@@ -562,6 +527,20 @@ TEST_F(MainWindowTest, EveryErrorReportShowsInFull) {
             EXPECT_EQ(StatusTip(), report);
         }
     }
+}
+
+// The system's words on a failure show below the report in the tooltip, not on
+// the line, until the next text.
+TEST_F(MainWindowTest, AFailuresCauseShowsInTheTooltipUntilTheNextText) {
+    files_.oldCopy = L"\\V3_Zent.avi";
+    files_.copyFailure =
+        RuntimeError{70, L"Permission denied", 5, L"Deleting 'V3_Zent.avi': Access is denied. (5)"};
+    ::SendMessageW(Control(ControlId::cmdBegin), BM_CLICK, 0, 0);
+    const std::wstring report = L"Reading 'Zent.avi' Tutorial  70: Permission denied";
+    EXPECT_EQ(TextOf(Control(ControlId::lblNotify)), report);
+    EXPECT_EQ(StatusTip(), report + L"\r\n" + files_.copyFailure->cause);
+    window_.Write(L"...standing by");
+    EXPECT_EQ(StatusTip(), L"...standing by");
 }
 
 TEST_F(MainWindowTest, BusyCursorIsTheHourglassOverEveryControlUntilOff) {

@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# What a person sees: a screenshot of the X display with the loaded tool, and
-# pixels at known points of its client area; then an error report, and the
-# window in a high-contrast scheme. Keeps the three pictures of the window
-# (OUTPUT.png, OUTPUT-error.png, OUTPUT-contrast.png).
-# Sets the prefix's colours for a while, so nothing else may run meanwhile.
+# What a person sees, from screenshots of the X display: pixels of the loaded
+# window, an error report, and the window in high contrast (kept as OUTPUT.png,
+# OUTPUT-error.png, OUTPUT-contrast.png). Sets the prefix's colours: runs alone.
 #   screenshot_test.sh STATE EXE DRIVER OUTPUT.png
 set -uo pipefail
 state=$(readlink -f "$1") exe=$2 driver=$3 output=$4
@@ -53,8 +51,7 @@ check "Exit has a frame on all four sides" all framed 286 248 413 248 300 237 30
 check "the Exit button's caption is drawn" dark 350 248
 end_tool
 
-# The screen rectangle of a control, as "left top width height", drawn inset
-# by a number of pixels.
+# A control's screen rectangle, inset by some pixels, as "left top width height".
 inside() { # control inset
     local l t r b
     read -r l t r b < <(drive rect "$1")
@@ -90,16 +87,15 @@ text_contrast() { # left top width height
 }
 at_least() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
 
-# A run that stops on an error at the longest tutorial name. Its report is
-# drawn whole inside the status line, and screen readers are told of every
-# status text that the run writes: 15 names, then the report.
+# A run stopped by an error at the longest tutorial name: its report drawn whole
+# in the status line, and screen readers told of each text: 15 names, the report.
 clear_install
 seed V3_Orbel_Trasque_Vashen.avi
-chmod a-w "$tutorials/V3_Orbel_Trasque_Vashen.avi"
+ln "$tutorials/V3_Orbel_Trasque_Vashen.avi" "$tutorials/../second name"  # refused as a link
 check "the tool starts for a failing run" start_tool || exit 1
 announced=$(drive announced-run 30000)
 check "the run stops with its error report" \
-    test "$(drive status)" = "Reading 'Orbel_Trasque_Vashen.avi' Tutorial  70: Permission denied"
+    test "$(drive status)" = "Reading 'Orbel_Trasque_Vashen.avi' Tutorial  70: File refused as a link"
 check "each of the run's 16 status texts raised one live-region event ($announced)" \
     test "$announced" = 16
 screenshot
@@ -110,8 +106,7 @@ check "the report's end is drawn: it takes $lines lines, the last ending inside 
 end_tool
 clear_install
 
-# A high-contrast scheme, white on black, set as Wine takes it: through the
-# prefix's colours, which programs read when they start.
+# High contrast, white on black, as Wine takes it: the prefix's colours, read at start.
 for pair in "Window=0 0 0" "WindowText=255 255 255" "ButtonFace=0 0 0" "ButtonText=255 255 255" \
     "WindowFrame=255 255 255"; do
     set_setting 'HKCU\Control Panel\Colors' "${pair%%=*}" REG_SZ "${pair#*=}" || exit 1

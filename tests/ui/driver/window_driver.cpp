@@ -2,15 +2,12 @@
 
 #include <algorithm>
 #include <cwchar>
-#include <cwctype>
-
-#include <psapi.h>
+#include <regex>
 
 #include "platform/system_api.h"
 #include "platform/unique_win32.h"
 
 namespace driver {
-
 void BecomeDpiAware() {
     if (const auto setAwareness =
             platform::FindSystemFunction(platform::kSetProcessDpiAwarenessContext)) {
@@ -60,27 +57,8 @@ std::optional<std::wstring> ReadStatus() {
     return ReadText(FindControl(window, ui::ControlId::lblNotify));
 }
 
-bool IsErrorReport(const std::wstring& status) {
-    // Find "  <number>: " after some text.
-    for (std::size_t at = status.find(L"  "); at != std::wstring::npos;
-         at = status.find(L"  ", at + 1)) {
-        std::size_t digits = at + 2;
-        if (digits < status.size() && status[digits] == L'-') {
-            ++digits;
-        }
-        std::size_t end = digits;
-        while (end < status.size() && std::iswdigit(status[end])) {
-            ++end;
-        }
-        if (end > digits && status.compare(end, 2, L": ") == 0) {
-            return true;
-        }
-    }
-    return false;
-}
-
 bool IsFinalStatus(const std::wstring& status) {
-    return status == L"We're Done!" || IsErrorReport(status);
+    return status == L"We're Done!" || std::regex_search(status, std::wregex(L"  -?[0-9]+: "));
 }
 
 HWND WaitForMainWindow(DWORD timeoutMs, DWORD processId) {
@@ -106,6 +84,18 @@ bool RunBegin(HWND mainWindow, DWORD timeoutMs) {
                                  SMTO_NORMAL, timeoutMs, &ignored) != 0;
 }
 
+std::optional<Started> StartProgram(const std::wstring& program, std::wstring commandLine) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started{};
+    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &started)) {
+        return std::nullopt;
+    }
+    const platform::UniqueHandle thread(started.hThread);
+    return Started{platform::UniqueHandle(started.hProcess), started.dwProcessId};
+}
+
 platform::UniqueHandle OpenWindowProcess(HWND window, DWORD access) {
     DWORD processId = 0;
     ::GetWindowThreadProcessId(window, &processId);
@@ -127,31 +117,15 @@ std::optional<DWORD> CloseAndWait(HWND mainWindow, DWORD timeoutMs) {
     return exitCode;
 }
 
-namespace {
-
-struct TitleSearch {
-    const std::wstring* title;
-    HWND found;
-};
-
-BOOL CALLBACK MatchTitle(HWND window, LPARAM parameter) {
-    auto* search = reinterpret_cast<TitleSearch*>(parameter);
-    wchar_t text[256] = {};
-    ::GetWindowTextW(window, text, 256);
-    if (*search->title == text && ::IsWindowVisible(window)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-}  // namespace
-
 HWND FindThreadWindow(HWND mainWindow, const std::wstring& title) {
-    TitleSearch search{&title, nullptr};
     const DWORD thread = ::GetWindowThreadProcessId(mainWindow, nullptr);
-    ::EnumThreadWindows(thread, MatchTitle, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND window = nullptr;
+         (window = ::FindWindowExW(nullptr, window, nullptr, title.c_str())) != nullptr;) {
+        if (::GetWindowThreadProcessId(window, nullptr) == thread && ::IsWindowVisible(window)) {
+            return window;
+        }
+    }
+    return nullptr;
 }
 
 std::wstring MessageBoxPrompt(HWND box) {
@@ -167,86 +141,6 @@ std::wstring MessageBoxPrompt(HWND box) {
 }
 
 void PressOk(HWND box) { ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
-
-bool HoverOver(HWND mainWindow, ui::ControlId id) {
-    RECT rect{};
-    if (!::GetWindowRect(FindControl(mainWindow, id), &rect)) {
-        return false;
-    }
-    const POINT target{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-    const HWND under = ::WindowFromPoint(target);
-    if (under != mainWindow && !::IsChild(mainWindow, under)) {
-        return false;
-    }
-    // A move onto the point where the pointer already is makes no mouse
-    // message, so come from one pixel away.
-    DWORD_PTR ignored = 0;
-    for (const LONG offset : {1L, 0L}) {
-        ::SetCursorPos(target.x + offset, target.y + offset);
-        // The mouse message is queued input, taken after any sent message, so
-        // the round trip alone may come back first: give the move a moment.
-        ::SendMessageTimeoutW(mainWindow, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &ignored);
-        ::Sleep(100);
-    }
-    return ::SendMessageTimeoutW(mainWindow, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &ignored) != 0;
-}
-
-std::optional<ShownPointer> ReadShownPointer() {
-    CURSORINFO shown{};
-    shown.cbSize = sizeof(shown);
-    if (!::GetCursorInfo(&shown)) {
-        return std::nullopt;
-    }
-    Pointer kind = Pointer::other;
-    if (shown.hCursor == ::LoadCursorW(nullptr, IDC_ARROW)) {
-        kind = Pointer::arrow;
-    } else if (shown.hCursor == ::LoadCursorW(nullptr, IDC_WAIT)) {
-        kind = Pointer::wait;
-    }
-    return ShownPointer{shown.hCursor, kind};
-}
-
-const wchar_t* NameOf(Pointer pointer) {
-    switch (pointer) {
-        case Pointer::arrow:
-            return L"arrow";
-        case Pointer::wait:
-            return L"wait";
-        default:
-            return L"other";
-    }
-}
-
-std::optional<std::vector<std::wstring>> LoadedModules(HWND mainWindow) {
-    const platform::UniqueHandle process =
-        OpenWindowProcess(mainWindow, PROCESS_QUERY_INFORMATION | PROCESS_VM_READ);
-    if (!process) {
-        return std::nullopt;
-    }
-    // The list may grow between the two calls; ask again until it fits.
-    std::vector<HMODULE> modules(64);
-    for (;;) {
-        DWORD needed = 0;
-        const auto bytes = static_cast<DWORD>(modules.size() * sizeof(HMODULE));
-        if (!::K32EnumProcessModules(process.get(), modules.data(), bytes, &needed)) {
-            return std::nullopt;
-        }
-        if (needed <= bytes) {
-            modules.resize(needed / sizeof(HMODULE));
-            break;
-        }
-        modules.resize(needed / sizeof(HMODULE) + 16);
-    }
-    std::vector<std::wstring> paths;
-    for (const HMODULE module : modules) {
-        std::wstring path(MAX_PATH, L'\0');
-        path.resize(::K32GetModuleFileNameExW(process.get(), module, path.data(), MAX_PATH));
-        if (!path.empty()) {
-            paths.push_back(std::move(path));
-        }
-    }
-    return paths;
-}
 
 std::string ToUtf8(const std::wstring& text) {
     if (text.empty()) {

@@ -1,16 +1,10 @@
-// x_pointer: names the pointer that the X server shows now, as a person at the
-// display sees it. A native program, not a Windows one: under Wine every
-// process loads its own copy of each system cursor, so a cursor handle read
-// from another process never equals the reader's IDC_ARROW or IDC_WAIT, while
-// the X server shows the image that Wine's X11 driver made for it.
-//
-//   x_pointer      print "arrow", "wait" or "other"; exit 0
-//
-// Wine gives the X server the cursor theme's "left_ptr" for IDC_ARROW and
-// "watch" for IDC_WAIT, loaded as Xcursor loads them for this display: the
-// pointer shown is one of those images, or one frame of an animated one.
-// Exit codes: 1 no display or no XFIXES, 2 the theme has neither cursor, so
-// that nothing could be told apart.
+// x_pointer: prints "arrow", "wait" or "other": the pointer that the X server
+// shows now, as a person at the display sees it. Native, not Windows: under
+// Wine every process has its own copy of each system cursor, so a handle read
+// from another process never equals the reader's IDC_ARROW or IDC_WAIT.
+// Wine shows the cursor theme's "left_ptr" for IDC_ARROW and "watch" for
+// IDC_WAIT, loaded as Xcursor loads them for this display.
+// Exit codes: 0 named, 1 no display or no XFIXES, 2 the theme has neither cursor.
 
 #include <X11/Xcursor/Xcursor.h>
 #include <X11/Xlib.h>

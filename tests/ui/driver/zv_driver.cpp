@@ -1,35 +1,25 @@
 // zv_driver: drives a running ZV_CheckFiles.exe from the command line.
 //
-//   zv_driver wait-window [ms]    wait for the window, loaded ("...standing by")
-//   zv_driver begin               press Begin and return at once
-//   zv_driver double-click        press Begin twice, back to back, as a double click does
-//   zv_driver run [ms]            press Begin, wait for the run to end, print the status
-//   zv_driver wait-finished [ms]  wait for "We're Done!" or an error report, print it
-//   zv_driver status              print the status line
-//   zv_driver rect NAME           print "left top right bottom" on the screen of
-//                                 cmdBegin, cmdExit, lblNotify, window or client
-//   zv_driver close               close the window, wait for the process, print its exit code
-//   zv_driver exit                press Exit; print the ms until the window is gone and
-//                                 until the process has ended
-//   zv_driver peak-memory         print the tool's peak working set in bytes
-//   zv_driver timed-run [ms]      press Begin, ask the window every 20 ms whether it is
-//                                 alive (WM_NULL) until the run has ended; print
-//                                 "elapsed_ms worst_reply_ms p99_reply_ms status"
-//   zv_driver startup EXE TITLE   start EXE, print the ms until a visible window TITLE
-//                                 exists (for the tool: showing "...standing by")
-//   zv_driver dismiss TITLE [ms]  wait for a window of the tool titled TITLE (a message
-//                                 box), print its text and press its OK button
-//   zv_driver pointer             move the pointer over the status line, let the tool set
-//                                 its cursor, print "arrow", "wait" or "other" and the
-//                                 cursor handle (under Wine always "other": x_pointer.cpp)
-//   zv_driver modules             print the path of every module loaded into the tool
-//   zv_driver announced-run [ms]  press Begin, wait for the run to end, print how many
-//                                 live-region events the status line raised meanwhile,
-//                                 caught as a screen reader does: by a WinEvent hook
-//
-// begin returns before the click is taken, so after an earlier run
-// wait-finished may still see that run's final text; run waits for its own.
-// Coordinates are physical pixels, the X server's, at any resolution.
+//   wait-window [ms]    wait for the window, loaded ("...standing by")
+//   begin               press Begin and return at once (wait-finished may then still
+//                       see an earlier run's final text; run waits for its own)
+//   run [ms]            press Begin, wait for the run to end, print the status
+//   wait-finished [ms]  wait for "We're Done!" or an error report, print it
+//   status              print the status line
+//   rect NAME           print "left top right bottom" on the screen (physical pixels) of
+//                       cmdBegin, cmdExit, lblNotify, window or client
+//   close               close the window, wait for the process, print its exit code
+//   exit                press Exit; print the ms until the window is gone and the process ended
+//   peak-memory         print the tool's peak working set in bytes
+//   timed-run [ms]      press Begin, send WM_NULL every 20 ms until the run has ended;
+//                       print "elapsed_ms worst_reply_ms p99_reply_ms status"
+//   startup EXE TITLE   start EXE, print the ms until a visible window TITLE exists
+//                       (for the tool: showing "...standing by")
+//   pointer             move the pointer over the status line, let the tool set its
+//                       cursor, print "arrow", "wait" or "other" and the cursor handle
+//   modules             print the path of every module loaded into the tool
+//   announced-run [ms]  press Begin, wait for the run to end, print how many live-region
+//                       events the status line raised, caught by a WinEvent hook
 //
 // Exit codes: 0 success ("We're Done!" for run and wait-finished), 3 the run
 // ended with an error report, 1 failure or timeout, 2 usage.
@@ -39,7 +29,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <vector>
 #include <cwchar>
 #include <string>
@@ -105,31 +94,72 @@ int PrintPeakMemory(HWND window) {
     return 0;
 }
 
-int Dismiss(HWND window, const std::wstring& title, DWORD timeoutMs) {
-    HWND box = nullptr;
-    if (!driver::WaitUntil(
-            [&] { return (box = driver::FindThreadWindow(window, title)) != nullptr; },
-            timeoutMs)) {
-        return Fail(L"no such window");
+// Moves the pointer over the middle of a control that sets no cursor of its own,
+// and returns once the window has taken the move, and with it WM_SETCURSOR;
+// false if another window covers that point.
+bool HoverOver(HWND window, ui::ControlId id) {
+    RECT rect{};
+    if (!::GetWindowRect(driver::FindControl(window, id), &rect)) {
+        return false;
     }
-    const std::wstring prompt = driver::MessageBoxPrompt(box);
-    Print(prompt);
-    driver::PressOk(box);
+    const POINT target{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    const HWND under = ::WindowFromPoint(target);
+    if (under != window && !::IsChild(window, under)) {
+        return false;
+    }
+    // A move onto the pointer's own place makes no mouse message: come from a pixel away.
+    DWORD_PTR ignored = 0;
+    for (const LONG offset : {1L, 0L}) {
+        ::SetCursorPos(target.x + offset, target.y + offset);
+        // The move is queued input, taken after any sent message: give it a moment.
+        ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &ignored);
+        ::Sleep(100);
+    }
+    return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &ignored) != 0;
+}
+
+// Told apart by the system cursors' handles, which every process shares on
+// Windows. Wine loads a copy of each into every process, so that there a cursor
+// set by the tool is always "other" (see x_pointer.cpp).
+int PrintPointer(HWND window) {
+    if (!HoverOver(window, ui::ControlId::lblNotify)) {
+        return Fail(L"cannot put the pointer over the status line");
+    }
+    CURSORINFO shown{};
+    shown.cbSize = sizeof(shown);
+    if (!::GetCursorInfo(&shown)) {
+        return Fail(L"cannot read the pointer");
+    }
+    const wchar_t* kind = shown.hCursor == ::LoadCursorW(nullptr, IDC_ARROW)  ? L"arrow"
+                          : shown.hCursor == ::LoadCursorW(nullptr, IDC_WAIT) ? L"wait"
+                                                                              : L"other";
+    wchar_t line[64];
+    std::swprintf(line, 64, L"%ls 0x%llx", kind,
+                  static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(shown.hCursor)));
+    Print(line);
     return 0;
 }
 
-int PrintPointer(HWND window) {
-    if (!driver::HoverOver(window, ui::ControlId::lblNotify)) {
-        return Fail(L"cannot put the pointer over the status line");
+int PrintModules(HWND window) {
+    const platform::UniqueHandle process =
+        driver::OpenWindowProcess(window, PROCESS_QUERY_INFORMATION | PROCESS_VM_READ);
+    std::vector<HMODULE> modules(64);
+    for (DWORD needed = 0;; modules.resize(needed / sizeof(HMODULE) + 16)) {
+        const auto bytes = static_cast<DWORD>(modules.size() * sizeof(HMODULE));
+        if (!process || !::K32EnumProcessModules(process.get(), modules.data(), bytes, &needed)) {
+            return Fail(L"cannot read the tool's modules");
+        }
+        if (needed <= bytes) {  // else the list grew meanwhile
+            modules.resize(needed / sizeof(HMODULE));
+            break;
+        }
     }
-    const auto shown = driver::ReadShownPointer();
-    if (!shown) {
-        return Fail(L"cannot read the pointer");
+    for (const HMODULE module : modules) {
+        wchar_t path[MAX_PATH];
+        if (::K32GetModuleFileNameExW(process.get(), module, path, MAX_PATH) != 0) {
+            Print(path);
+        }
     }
-    wchar_t handle[32];
-    std::swprintf(handle, 32, L" 0x%llx",
-                  static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(shown->cursor)));
-    Print(driver::NameOf(shown->kind) + std::wstring(handle));
     return 0;
 }
 
@@ -210,9 +240,6 @@ int TimedRun(HWND window, DWORD timeoutMs) {
         DWORD_PTR ignored = 0;
         ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
         replies.push_back(NowMs() - asked);
-        if (std::getenv("ZV_DRIVER_TRACE")) {
-            std::fwprintf(stderr, L"%.0f %.1f\n", asked - start, replies.back());
-        }
         status = driver::ReadStatus().value_or(L"");
         if (driver::IsFinalStatus(status)) {
             break;
@@ -222,11 +249,7 @@ int TimedRun(HWND window, DWORD timeoutMs) {
     const double elapsed = NowMs() - start;
     std::sort(replies.begin(), replies.end());
     const double worst = replies.empty() ? 0 : replies.back();
-    const double p99 =
-        replies.empty()
-            ? 0
-            : replies[(replies.size() * 99) / 100 == replies.size() ? replies.size() - 1
-                                                                    : (replies.size() * 99) / 100];
+    const double p99 = replies.empty() ? 0 : replies[replies.size() * 99 / 100];
     wchar_t line[128];
     std::swprintf(line, 128, L"%.1f %.2f %.2f ", elapsed, worst, p99);
     Print(line + status);
@@ -235,16 +258,10 @@ int TimedRun(HWND window, DWORD timeoutMs) {
 
 int Startup(const std::wstring& exe, const std::wstring& title) {
     const double start = NowMs();
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    std::wstring commandLine = L"\"" + exe + L"\"";
-    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &process)) {
+    const auto started = driver::StartProgram(exe, L"\"" + exe + L"\"");
+    if (!started) {
         return Fail(L"cannot start the program");
     }
-    const platform::UniqueHandle processHandle(process.hProcess);
-    const platform::UniqueHandle threadHandle(process.hThread);
     const bool isTool = title == ui::kFrmUpdate.title;
     HWND window = nullptr;
     const bool shown = driver::WaitUntil(
@@ -258,7 +275,7 @@ int Startup(const std::wstring& exe, const std::wstring& title) {
     if (window != nullptr) {
         ::PostMessageW(window, WM_CLOSE, 0, 0);
     }
-    ::WaitForSingleObject(processHandle.get(), 10000);
+    ::WaitForSingleObject(started->process.get(), 10000);
     if (!shown) {
         return Fail(L"no window");
     }
@@ -324,10 +341,6 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"timed-run") {
         return TimedRun(window, TimeoutArgument(argc, argv, 2));
     }
-    if (command == L"double-click") {
-        return driver::PostBegin(window) && driver::PostBegin(window) ? 0
-                                                                      : Fail(L"cannot press Begin");
-    }
     if (command == L"run") {
         if (!driver::RunBegin(window, TimeoutArgument(argc, argv, 2))) {
             return Fail(L"the run did not end in time");
@@ -360,23 +373,13 @@ int wmain(int argc, wchar_t** argv) {
         return PrintPeakMemory(window);
     }
     if (command == L"modules") {
-        const auto modules = driver::LoadedModules(window);
-        if (!modules) {
-            return Fail(L"cannot read the tool's modules");
-        }
-        for (const std::wstring& path : *modules) {
-            Print(path);
-        }
-        return 0;
+        return PrintModules(window);
     }
     if (command == L"announced-run") {
         return AnnouncedRun(window, TimeoutArgument(argc, argv, 2));
     }
     if (command == L"pointer") {
         return PrintPointer(window);
-    }
-    if (command == L"dismiss" && argc > 2) {
-        return Dismiss(window, argv[2], TimeoutArgument(argc, argv, 3));
     }
     std::fwprintf(stderr, L"zv_driver: unknown command\n");
     return 2;
