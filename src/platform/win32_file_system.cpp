@@ -49,11 +49,8 @@ struct Context {
     bool Ending() const { return options.ending != nullptr && options.ending->IsRaised(); }
     // Pauses; false if the program is asked to end meanwhile.
     bool Pause(DWORD milliseconds) const {
-        if (options.ending == nullptr) {
-            ::Sleep(milliseconds);
-            return true;
-        }
-        return !options.ending->WaitFor(milliseconds);
+        return options.ending != nullptr ? !options.ending->WaitFor(milliseconds)
+                                         : (::Sleep(milliseconds), true);
     }
     // False, with a write fault as the last error, where a test fails the step.
     bool Allows(std::wstring_view step) const {
@@ -64,11 +61,6 @@ struct Context {
         return true;
     }
 };
-
-bool IsHeldElsewhere(DWORD code) {
-    return code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED ||
-           code == ERROR_LOCK_VIOLATION;
-}
 
 bool IsAlreadyThere(DWORD code) {
     return code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS;
@@ -83,7 +75,9 @@ auto WaitOutHolders(const Context& context, Attempt attempt) {
     for (;;) {
         auto outcome = attempt();
         const DWORD code = ::GetLastError();
-        if (outcome || !IsHeldElsewhere(code) || waited >= context.options.holdWaitMs) {
+        const bool held = code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED ||
+                          code == ERROR_LOCK_VIOLATION;
+        if (outcome || !held || waited >= context.options.holdWaitMs) {
             return outcome;
         }
         pause = std::min(pause, context.options.holdWaitMs - waited);
@@ -503,12 +497,6 @@ DWORD RemoveOldFile(const Context& context, const std::wstring& path) {
     return ERROR_SUCCESS;
 }
 
-bool MatchesMask(DWORD attributes, std::uint32_t mask) {
-    constexpr DWORD kSelectable =
-        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
-    return (attributes & kSelectable & ~static_cast<DWORD>(mask)) == 0;
-}
-
 // The file name at the end of a path, as a failure names it.
 std::wstring Quoted(const std::wstring& path) {
     return L"'" + path.substr(path.find_last_of(L'\\') + 1) + L"'";
@@ -568,9 +556,12 @@ Result<std::wstring> Win32FileSystem::FindFirstEntry(const std::wstring& pattern
     WIN32_FIND_DATAW entry{};
     const UniqueFind find(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry,
                                              FindExSearchNameMatch, nullptr, 0));
+    // Hidden, system and folder entries count only where the mask has their bit.
+    constexpr DWORD kSelectable =
+        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
     if (find) {
         do {
-            if (MatchesMask(entry.dwFileAttributes, attributeMask)) {
+            if ((entry.dwFileAttributes & kSelectable & ~attributeMask) == 0) {
                 return std::wstring(entry.cFileName);
             }
         } while (::FindNextFileW(find.get(), &entry));
