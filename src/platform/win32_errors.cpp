@@ -42,7 +42,8 @@ RuntimeError RuntimeErrorFromWin32(DWORD code, const std::wstring& operation) {
         error.description = SystemMessage(code);
     }
     if (!operation.empty()) {
-        error.cause = operation + L": " + SystemMessage(code) + L" (" + std::to_wstring(code) + L")";
+        error.cause =
+            operation + L": " + SystemMessage(code) + L" (" + std::to_wstring(code) + L")";
     }
     return error;
 }

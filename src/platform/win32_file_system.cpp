@@ -547,8 +547,8 @@ Result<std::int64_t> Win32FileSystem::QueryLength(const std::wstring& path) {
         return std::int64_t{0};
     }
     // 64 bits, so that a video of 2 GiB or more still counts as existing.
-    return static_cast<std::int64_t>((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) |
-                                     info.nFileSizeLow);
+    const ULARGE_INTEGER length{{info.nFileSizeLow, info.nFileSizeHigh}};
+    return static_cast<std::int64_t>(length.QuadPart);
 }
 
 Result<std::wstring> Win32FileSystem::FindFirstEntry(const std::wstring& pattern,
@@ -566,7 +566,8 @@ Result<std::wstring> Win32FileSystem::FindFirstEntry(const std::wstring& pattern
             }
         } while (::FindNextFileW(find.get(), &entry));
     }
-    if (const DWORD code = LastError(); code != ERROR_FILE_NOT_FOUND && code != ERROR_NO_MORE_FILES) {
+    const DWORD code = LastError();
+    if (code != ERROR_FILE_NOT_FOUND && code != ERROR_NO_MORE_FILES) {
         return RuntimeErrorFromWin32(code);
     }
     return std::wstring();
@@ -596,7 +597,8 @@ Result<void> Win32FileSystem::DiscardLeftovers(const std::wstring& path) {
     const Context context{options_, bytesCopied_};
     return RunBlocking(options_.runner, L"Removing what is left beside " + Quoted(path), [&] {
         const DWORD failed = DiscardLeftover(context, TemporaryCopyName(path), false);
-        return failed ? failed : DiscardLeftover(context, path + std::wstring(kRemovalSuffix), false);
+        return failed ? failed
+                      : DiscardLeftover(context, path + std::wstring(kRemovalSuffix), false);
     });
 }
 
