@@ -17,15 +17,13 @@
 namespace platform {
 namespace {
 
-// Small enough to stay in the processor's cache and to stop soon once the
-// program is asked to end.
+// Small enough to stay in the cache and to stop soon once the program ends.
 constexpr DWORD kCopyChunkBytes = 256 << 10;
 
 // Freed in steps, a large file never holds up the system for long.
 constexpr LONGLONG kReleaseStepBytes = LONGLONG{16} << 20;
 
-// Where a file on its way out waits for its content to be freed. No run looks
-// for a tutorial under it.
+// Where a file on its way out waits for its content to be freed; no run looks there.
 constexpr std::wstring_view kRemovalSuffix = L".deleting";
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -66,8 +64,8 @@ bool IsAlreadyThere(DWORD code) {
     return code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS;
 }
 
-// A virus scanner, the indexer or the product itself may hold a file for a few
-// seconds. Its refusals are tried again, with growing pauses, until the wait is over.
+// A virus scanner, the indexer or the product may hold a file for a few seconds:
+// its refusals are tried again, with growing pauses, until the wait is over.
 template <class Attempt>
 auto WaitOutHolders(const Context& context, Attempt attempt) {
     DWORD waited = 0;
@@ -103,8 +101,7 @@ UniqueFile OpenName(const std::wstring& path, DWORD access, DWORD share, DWORD d
                                     flags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
-// The path that the system resolves an open file or folder to, in a form of
-// volume name, or empty.
+// The path that the system resolves an open file or folder to, or empty.
 std::wstring FinalPath(HANDLE file, DWORD volumeForm) {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
@@ -122,11 +119,9 @@ std::wstring FinalPath(HANDLE file, DWORD volumeForm) {
     }
 }
 
-// Whether the open file lies directly in the folder that the path's folder
-// resolves to (links followed: an administrator may have moved it), under the
-// path's own name. Compared in the volume's own form, which every volume has;
-// where the system cannot give it (Wine, for a drive mapped to a Unix folder),
-// in the drive-letter form.
+// Whether the open file lies, under the path's own name, directly in the folder
+// that the path's folder resolves to (an administrator may have moved it).
+// Compared in the volume's own form; where Wine cannot give it, by drive letter.
 bool ResolvesTo(HANDLE file, const std::wstring& path) {
     const std::size_t slash = path.find_last_of(L'\\');
     if (slash == std::wstring::npos) {
@@ -170,10 +165,9 @@ FileIdentity IdentityOf(HANDLE file) {
             (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
-// True when the open file is a plain file with one name that ResolvesTo its
-// path. A link, a second hard link or a name swapped before the open all fail
-// this; once it holds, whatever is done through the handle acts on this file
-// alone. A reparse point that does not redirect the name holds the file's data.
+// A plain file with one name that ResolvesTo its path: a link, a second hard
+// link or a name swapped before the open all fail this, so that whatever is
+// then done through the handle acts on this file alone.
 bool LiesPlainlyAt(HANDLE file, const std::wstring& path) {
     const BY_HANDLE_FILE_INFORMATION info = InfoOf(file);
     if (info.nNumberOfLinks != 1 || HasAttribute(info.dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY)) {
@@ -222,9 +216,8 @@ bool RenameThrough(HANDLE file, const std::wstring& newPath, bool replace) {
                                         static_cast<DWORD>(buffer.size())) != FALSE;
 }
 
-// A file opened to be renamed and deleted. Held alone where possible, so that
-// its blocks can be freed in steps; a read-only file gives no write access, and
-// a holder that allows deletion is let be.
+// A file opened to be renamed and deleted: held alone where possible, so that
+// its blocks can be freed in steps; else shared with a holder that allows it.
 struct OpenForRemoval {
     UniqueFile file;
     bool exclusive = false;
@@ -239,11 +232,9 @@ OpenForRemoval OpenToRemove(const Context& context, const std::wstring& path, bo
     return {waitForHolders ? WaitOutHolders(context, shared) : shared(), false};
 }
 
-// Deletes an open file through its handle; it goes when the handle closes. Its
-// name must already be one that no run looks for. A file held alone is first
-// cut short in steps, since freeing a large video's blocks in one go can hold
-// up every window of the session; once the program is asked to end, the rest
-// is freed at once.
+// Deletes an open file, whose name no run looks for any more, through its
+// handle. A file held alone is cut short in steps first: freeing a large
+// video's blocks in one go can hold up every window of the session.
 DWORD DeleteThrough(const Context& context, HANDLE file, bool exclusive) {
     MakeWritable(file);
     FILE_DISPOSITION_INFO disposition{TRUE};
@@ -264,10 +255,9 @@ DWORD DeleteThrough(const Context& context, HANDLE file, bool exclusive) {
     return ERROR_SUCCESS;
 }
 
-// What an interrupted copy or removal left under one of the file system's own
-// names: deleted if it is a plain file, refused if it is a link, which could
-// only have been planted there. A holder is waited for only when the name is
-// needed now.
+// A leftover under one of the file system's own names goes if it is a plain
+// file; a link there could only have been planted. A holder is waited for only
+// when the name is needed now.
 DWORD DiscardLeftover(const Context& context, const std::wstring& path, bool waitForHolders) {
     const OpenForRemoval leftover = OpenToRemove(context, path, waitForHolders);
     if (!leftover.file) {
@@ -282,9 +272,8 @@ DWORD DiscardLeftover(const Context& context, const std::wstring& path, bool wai
                : kErrorStoppedOnLink;
 }
 
-// Creates a file that did not exist, never opening an existing one. A plain
-// leftover of an interrupted run is discarded first; anything else there,
-// such as a dangling link, is refused.
+// Creates a file, never opening an existing one; a leftover there is discarded
+// first, and anything else, such as a dangling link, refused.
 DWORD CreateNew(const Context& context, const std::wstring& path, UniqueFile& created) {
     const auto create = [&] {
         return OpenName(path, GENERIC_WRITE | DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
@@ -311,8 +300,7 @@ DWORD CreateNew(const Context& context, const std::wstring& path, UniqueFile& cr
     return ERROR_SUCCESS;
 }
 
-// Renames an open file to the removal name beside its path, which no run looks
-// for. A plain leftover there is discarded first.
+// Renames an open file to the removal name beside its path.
 DWORD RenameForRemoval(const Context& context, HANDLE file, const std::wstring& path) {
     const std::wstring removal = path + std::wstring(kRemovalSuffix);
     if (RenameThrough(file, removal, false)) {
@@ -327,10 +315,9 @@ DWORD RenameForRemoval(const Context& context, HANDLE file, const std::wstring& 
     return RenameThrough(file, removal, false) ? ERROR_SUCCESS : LastError();
 }
 
-// The file that stood at a destination, moved aside through its own handle so
-// that it can be put back if the copy cannot take its name, and freed in steps
-// once it has. Nothing is moved, and the rename replaces what is there, unless
-// it is a plain file.
+// The plain file that stood at a destination, moved aside through its handle:
+// put back if the copy cannot take its name, freed once it has. Anything else
+// there the rename replaces.
 struct MovedAside {
     OpenForRemoval removal;
     DWORD attributes = INVALID_FILE_ATTRIBUTES;
@@ -377,10 +364,9 @@ DWORD CopyContent(const Context& context, HANDLE from, HANDLE to) {
     }
 }
 
-// The handle to read a source's data through. A reparse point that holds the
-// file's own data (a compressed, deduplicated or cloud file) is served by a
-// filter that a handle to the point itself may bypass, so such a file is
-// opened again normally, and must turn out to be the same file.
+// A reparse point that holds its file's data (compressed, deduplicated, cloud)
+// is served by a filter that a handle to the point may bypass: such a source is
+// opened again normally for its data, and must turn out to be the same file.
 DWORD OpenData(const std::wstring& source, HANDLE checked, UniqueFile& data) {
     if (!HasAttribute(AttributesOf(checked), FILE_ATTRIBUTE_REPARSE_POINT)) {
         return ERROR_SUCCESS;
@@ -394,11 +380,9 @@ DWORD OpenData(const std::wstring& source, HANDLE checked, UniqueFile& data) {
                                                                  : kErrorStoppedOnLink;
 }
 
-// Writes the copy under a temporary name beside the destination, flushes it to
-// disk and only then renames it over the destination, so that a failure or a
-// power cut never leaves a partial file under the final name. Every step after
-// the checks acts through a handle, so that a name swapped meanwhile gains
-// nothing.
+// Writes the copy under a temporary name, flushes it and only then renames it
+// over the destination, so that no failure or power cut leaves a partial file
+// under the final name. After the checks every step acts through a handle.
 DWORD CopyDurably(const Context& context, const std::wstring& source,
                   const std::wstring& destination) {
     // A folder can be neither copied nor replaced by a file; a link at the
@@ -470,11 +454,9 @@ DWORD CopyDurably(const Context& context, const std::wstring& source,
     return ERROR_SUCCESS;
 }
 
-// Takes the file's name away first, by renaming it through its handle, and
-// only then frees its content: a crash at any moment leaves the whole file
-// under its old name or under the removal name, never a part of it under a
-// name that a run looks for. A read-only file loses the attribute on its way
-// out, and gets it back if it stays.
+// Renames the file through its handle before freeing its content, so that a
+// crash leaves it whole under its old name or the removal name. A read-only
+// file loses the attribute on its way out, and gets it back if it stays.
 DWORD RemoveOldFile(const Context& context, const std::wstring& path) {
     const OpenForRemoval old = OpenToRemove(context, path, true);
     if (!old.file) {
@@ -509,8 +491,7 @@ Result<void> Outcome(DWORD code, const std::wstring& operation) {
     return RuntimeErrorFromWin32(code, operation);
 }
 
-// Runs a file operation through the runner. Whatever it throws, here or on the
-// runner's thread, fails the operation as a fault of the program.
+// Whatever the operation throws, here or on the runner's thread, fails it.
 Result<void> RunBlocking(const BlockingRunner& runner, const std::wstring& name,
                          const std::function<DWORD()>& operation) {
     DWORD code = ERROR_INTERNAL_ERROR;

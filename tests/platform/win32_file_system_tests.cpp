@@ -61,6 +61,14 @@ protected:
     }
 
     static DWORD Attributes(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()); }
+    // What the folder holds, by name.
+    std::vector<std::wstring> Names() const {
+        std::vector<std::wstring> names;
+        for (const auto& entry : fs::directory_iterator(root_)) {
+            names.push_back(entry.path().filename().wstring());
+        }
+        return names;
+    }
 
     fs::path root_;
     Win32FileSystem files_ = WaitingOneSecond();
@@ -148,11 +156,7 @@ TEST_F(Win32FileSystemTest, LeftoversOfAnInterruptedRunGoTheTutorialsStay) {
     EXPECT_TRUE(files_.DiscardLeftovers(tutorial).ok());
     EXPECT_TRUE(files_.DiscardLeftovers(Path(L"V3_Zent.avi")).ok());
     EXPECT_TRUE(files_.DiscardLeftovers(Path(L"no folder\\V3_Zent.avi")).ok());
-    std::vector<std::wstring> left;
-    for (const auto& entry : fs::directory_iterator(root_)) {
-        left.push_back(entry.path().filename().wstring());
-    }
-    EXPECT_EQ(left, std::vector<std::wstring>{L"ZV_Zent.avi"});
+    EXPECT_EQ(Names(), std::vector<std::wstring>{L"ZV_Zent.avi"});
     EXPECT_EQ(Read(tutorial), "zent");
 }
 
@@ -178,11 +182,7 @@ TEST_F(Win32FileSystemTest, ReadOnlyFilesAreMovedAndReplaced) {
     EXPECT_EQ(Read(destination), "old");
     EXPECT_EQ(Attributes(destination) & kReadOnlyHidden, kReadOnlyHidden);
     ASSERT_TRUE(files_.RemoveFile(source).ok());
-    std::vector<std::wstring> left;
-    for (const auto& entry : fs::directory_iterator(root_)) {
-        left.push_back(entry.path().filename().wstring());
-    }
-    EXPECT_EQ(left, std::vector<std::wstring>{L"ZV_Zent.avi"});
+    EXPECT_EQ(Names(), std::vector<std::wstring>{L"ZV_Zent.avi"});
 }
 
 // The copy is flushed before it takes the name; if it cannot take it, the
