@@ -300,47 +300,35 @@ DWORD CreateNew(const Context& context, const std::wstring& path, UniqueFile& cr
     return ERROR_SUCCESS;
 }
 
-// Renames an open file to the removal name beside its path.
-DWORD RenameForRemoval(const Context& context, HANDLE file, const std::wstring& path) {
-    const std::wstring removal = path + std::wstring(kRemovalSuffix);
-    if (RenameThrough(file, removal, false)) {
-        return ERROR_SUCCESS;
-    }
-    if (const DWORD code = LastError(); !IsAlreadyThere(code)) {
-        return code;
-    }
-    if (const DWORD failed = DiscardLeftover(context, removal, true)) {
-        return failed;
-    }
-    return RenameThrough(file, removal, false) ? ERROR_SUCCESS : LastError();
-}
-
-// The plain file that stood at a destination, moved aside through its handle:
-// put back if the copy cannot take its name, freed once it has. Anything else
-// there the rename replaces.
-struct MovedAside {
+// A plain file leaving its name: renamed through its handle to the removal name
+// beside it (a leftover there is discarded first), with read-only cleared.
+// Return puts both back.
+struct Departing {
     OpenForRemoval removal;
     DWORD attributes = INVALID_FILE_ATTRIBUTES;
 
-    void PutBack(const std::wstring& path) {
-        if (removal.file && RenameThrough(removal.file.get(), path, false)) {
-            RestoreReadOnly(removal.file.get(), attributes);
+    HANDLE File() const { return removal.file.get(); }
+    DWORD Leave(const Context& context, const std::wstring& path) {
+        attributes = MakeWritable(File());
+        const std::wstring away = path + std::wstring(kRemovalSuffix);
+        DWORD failed = RenameThrough(File(), away, false) ? ERROR_SUCCESS : LastError();
+        if (IsAlreadyThere(failed)) {
+            failed = DiscardLeftover(context, away, true);
+            if (failed == ERROR_SUCCESS && !RenameThrough(File(), away, false)) {
+                failed = LastError();
+            }
+        }
+        if (failed != ERROR_SUCCESS) {
+            RestoreReadOnly(File(), attributes);
+        }
+        return failed;
+    }
+    void Return(const std::wstring& path) {
+        if (RenameThrough(File(), path, false)) {
+            RestoreReadOnly(File(), attributes);
         }
     }
 };
-
-MovedAside MoveAside(const Context& context, const std::wstring& path) {
-    MovedAside aside{OpenToRemove(context, path, false)};
-    if (!aside.removal.file || !LiesPlainlyAt(aside.removal.file.get(), path)) {
-        return {};
-    }
-    aside.attributes = MakeWritable(aside.removal.file.get());
-    if (RenameForRemoval(context, aside.removal.file.get(), path) != ERROR_SUCCESS) {
-        RestoreReadOnly(aside.removal.file.get(), aside.attributes);
-        return {};
-    }
-    return aside;
-}
 
 DWORD CopyContent(const Context& context, HANDLE from, HANDLE to) {
     const auto buffer = std::make_unique_for_overwrite<std::byte[]>(kCopyChunkBytes);
@@ -431,18 +419,25 @@ DWORD CopyDurably(const Context& context, const std::wstring& source,
     if (!context.Allows(L"flush") || !::FlushFileBuffers(out.get())) {
         return LastError();
     }
-    MovedAside replaced = MoveAside(context, destination);
+    // A plain file at the destination moves aside, to come back if the copy
+    // cannot take its name; anything else there the rename replaces.
+    Departing replaced{OpenToRemove(context, destination, false)};
+    if (replaced.removal.file && (!LiesPlainlyAt(replaced.File(), destination) ||
+                                  replaced.Leave(context, destination) != ERROR_SUCCESS)) {
+        replaced.removal.file.reset();
+    }
     if (!context.Allows(L"rename") || !WaitOutHolders(context, [&] {
             return RenameThrough(out.get(), destination, true);
         })) {
         const DWORD failure = LastError();
-        replaced.PutBack(destination);
+        if (replaced.removal.file) {
+            replaced.Return(destination);
+        }
         return failure;
     }
     discardTemporary.Dismiss();
     if (replaced.removal.file) {
-        static_cast<void>(
-            DeleteThrough(context, replaced.removal.file.get(), replaced.removal.exclusive));
+        static_cast<void>(DeleteThrough(context, replaced.File(), replaced.removal.exclusive));
     }
 
     // Like CopyFile, the copy keeps the source's attributes, read-only included.
@@ -458,22 +453,18 @@ DWORD CopyDurably(const Context& context, const std::wstring& source,
 // crash leaves it whole under its old name or the removal name. A read-only
 // file loses the attribute on its way out, and gets it back if it stays.
 DWORD RemoveOldFile(const Context& context, const std::wstring& path) {
-    const OpenForRemoval old = OpenToRemove(context, path, true);
-    if (!old.file) {
+    Departing old{OpenToRemove(context, path, true)};
+    if (!old.removal.file) {
         return LastError();
     }
-    if (!LiesPlainlyAt(old.file.get(), path)) {
+    if (!LiesPlainlyAt(old.File(), path)) {
         return kErrorStoppedOnLink;
     }
-    const DWORD attributes = MakeWritable(old.file.get());
-    if (const DWORD failed = RenameForRemoval(context, old.file.get(), path)) {
-        RestoreReadOnly(old.file.get(), attributes);
+    if (const DWORD failed = old.Leave(context, path)) {
         return failed;
     }
-    if (const DWORD failed = DeleteThrough(context, old.file.get(), old.exclusive)) {
-        if (RenameThrough(old.file.get(), path, false)) {
-            RestoreReadOnly(old.file.get(), attributes);
-        }
+    if (const DWORD failed = DeleteThrough(context, old.File(), old.removal.exclusive)) {
+        old.Return(path);
         return failed;
     }
     return ERROR_SUCCESS;
