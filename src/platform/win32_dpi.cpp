@@ -47,8 +47,8 @@ BOOL SystemParametersInfoAtDpi(UINT action, UINT parameter, void* data, UINT win
         for (LOGFONTW* font :
              {&metrics.lfCaptionFont, &metrics.lfSmCaptionFont, &metrics.lfMenuFont,
               &metrics.lfStatusFont, &metrics.lfMessageFont}) {
-            font->lfHeight = ::MulDiv(font->lfHeight, static_cast<int>(dpi),
-                                      static_cast<int>(systemDpi));
+            font->lfHeight =
+                ::MulDiv(font->lfHeight, static_cast<int>(dpi), static_cast<int>(systemDpi));
         }
     }
     return TRUE;

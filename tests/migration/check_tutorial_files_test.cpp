@@ -61,7 +61,8 @@ TEST_F(RunTest, NothingInstalledUnderX86MakesEmptyTutorialsAndProbesEveryOldName
     for (const auto& name : kNames) {
         for (const auto* prefix : {L"V3_", L"V4_", L""}) probed.push_back(kTut + prefix + name);
     }
-    EXPECT_EQ(files.Paths(Op::QueryLength), probed) << "old names in order; the new name never probed";
+    EXPECT_EQ(files.Paths(Op::QueryLength), probed)
+        << "old names in order; the new name never probed";
     EXPECT_EQ(files.Paths(Op::MakeFolder),
               (std::vector<std::wstring>{kRoot, kRoot + L"\\Tutorials"}));
     EXPECT_EQ(files.Nodes().size(), 3u);
