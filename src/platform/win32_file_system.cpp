@@ -352,6 +352,15 @@ DWORD CopyContent(const Context& context, HANDLE from, HANDLE to) {
     }
 }
 
+// Whether the name itself is a folder: a link there is replaced, never
+// followed, so what it points to does not count. Closed at once, since an open
+// handle would stop the rename that replaces it.
+bool NamesFolder(const std::wstring& path) {
+    const UniqueFile existing(OpenName(path, FILE_READ_ATTRIBUTES, kShareAll, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS));
+    return existing && HasAttribute(AttributesOf(existing.get()), FILE_ATTRIBUTE_DIRECTORY);
+}
+
 // A reparse point that holds its file's data (compressed, deduplicated, cloud)
 // is served by a filter that a handle to the point may bypass: such a source is
 // opened again normally for its data, and must turn out to be the same file.
@@ -373,12 +382,9 @@ DWORD OpenData(const std::wstring& source, HANDLE checked, UniqueFile& data) {
 // under the final name. After the checks every step acts through a handle.
 DWORD CopyDurably(const Context& context, const std::wstring& source,
                   const std::wstring& destination) {
-    // A folder can be neither copied nor replaced by a file; a link at the
-    // destination is replaced, never followed, so what it points to does not count.
-    const UniqueFile existing(OpenName(destination, FILE_READ_ATTRIBUTES, kShareAll, OPEN_EXISTING,
-                                       FILE_FLAG_BACKUP_SEMANTICS));
+    // A folder can be neither copied nor replaced by a file.
     if (HasAttribute(::GetFileAttributesW(source.c_str()), FILE_ATTRIBUTE_DIRECTORY) ||
-        (existing && HasAttribute(AttributesOf(existing.get()), FILE_ATTRIBUTE_DIRECTORY))) {
+        NamesFolder(destination)) {
         return kErrorOnFolder;
     }
 
