@@ -9,12 +9,6 @@ constexpr std::wstring_view kDriveRootEnding = L":\\";
 constexpr std::wstring_view kListEverything = L"*.*";
 constexpr std::wstring_view kErrorTitle = L"FileExist Error";
 
-bool EndsWithDriveRoot(const std::wstring& path) {
-    return path.size() >= kDriveRootEnding.size() &&
-           std::wstring_view(path).substr(path.size() - kDriveRootEnding.size()) ==
-               kDriveRootEnding;
-}
-
 ProbeResult Report(const platform::RuntimeError& failure, platform::Desktop& desktop) {
     if (failure.number == platform::error::kFileNotFound) {
         return ProbeResult::False;
@@ -35,7 +29,7 @@ ProbeResult FileExist(const std::wstring& path, platform::FileSystem& files,
     if (length.value() >= 0) {
         return ProbeResult::True;
     }
-    if (!EndsWithDriveRoot(path)) {
+    if (!std::wstring_view(path).ends_with(kDriveRootEnding)) {
         return ProbeResult::False;
     }
     const auto entry = files.FindFirstEntry(path + std::wstring(kListEverything),

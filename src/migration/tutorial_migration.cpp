@@ -14,12 +14,6 @@ namespace {
 using platform::Result;
 using platform::RuntimeError;
 
-// A folder that already exists, or an old copy that vanished, does not stop a run.
-bool IsPassedOver(const RuntimeError& failure) {
-    return failure.number == platform::error::kPathFileAccess ||
-           failure.number == platform::error::kPathNotFound;
-}
-
 std::wstring operator+(const std::wstring& left, std::wstring_view right) {
     std::wstring joined = left;
     joined.append(right);
@@ -87,10 +81,11 @@ public:
 
     ProbeResult Probe(const std::wstring& path) { return FileExist(path, s_.files, s_.desktop); }
 
-    // Returns false when the step failed with an error that stops the run; the
-    // error has then been reported.
+    // False when the step failed with an error that stops the run, which is then
+    // reported. A folder that exists (75) or an old copy that vanished (76) does not.
     bool Continue(const Result<void>& step) {
-        if (step.ok() || IsPassedOver(step.error())) {
+        if (step.ok() || step.error().number == platform::error::kPathFileAccess ||
+            step.error().number == platform::error::kPathNotFound) {
             return true;
         }
         Stop(step.error());

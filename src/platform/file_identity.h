@@ -7,19 +7,14 @@
 
 namespace platform {
 
-inline constexpr std::uint32_t kAttributeDirectory = 0x10;
 inline constexpr std::uint32_t kAttributeReparsePoint = 0x400;
 
-// A reparse tag whose point redirects the name elsewhere: a symbolic link, a
-// junction or a mount point. Every other reparse point (compressed, deduplicated
-// or cloud files) holds the file's own data, served by a filter.
-constexpr bool IsNameSurrogate(std::uint32_t reparseTag) {
-    return (reparseTag & 0x20000000u) != 0;
-}
-
-// Whether a file with these attributes and reparse tag redirects its name.
+// Whether a file redirects its name elsewhere: a reparse point whose tag is a
+// name surrogate (a symbolic link, a junction or a mount point). Every other
+// reparse point (compressed, deduplicated or cloud files) holds the file's own
+// data, served by a filter.
 constexpr bool RedirectsName(std::uint32_t attributes, std::uint32_t reparseTag) {
-    return (attributes & kAttributeReparsePoint) != 0 && IsNameSurrogate(reparseTag);
+    return (attributes & kAttributeReparsePoint) != 0 && (reparseTag & 0x20000000u) != 0;
 }
 
 // A file as the volume knows it, whatever name it was reached by.

@@ -10,9 +10,8 @@ namespace platform {
 // Attribute mask bit for a directory listing that includes folders.
 inline constexpr std::uint32_t kListFolders = 16;
 
-// The file-system operations that the migration needs. Paths are Windows paths
-// taken exactly as given; nothing is normalised. Copies and removals act only on
-// plain files with one name that lie where their paths say, and refuse links.
+// What the migration does to files. Paths are taken exactly as given. Copies and
+// removals act only on plain files with one name that lie where their paths say.
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -29,19 +28,15 @@ public:
     // Fails with 75 when the folder exists and 76 when its parent is missing.
     virtual Result<void> MakeFolder(const std::wstring& path) = 0;
 
-    // Copies source over destination. The destination is never left
-    // half-written: it holds what it held or a complete copy (or, after a crash
-    // at the moment of the swap, neither, while the source is still whole). A
-    // link standing at the destination is replaced, never followed.
+    // The destination holds what it held or a complete copy (after a crash at
+    // the swap, neither, while the source is whole); a link there is replaced.
     virtual Result<void> CopyReplacing(const std::wstring& source,
                                        const std::wstring& destination) = 0;
 
-    // Its name goes before its content does, so that no name is ever left
-    // holding part of the file.
+    // Its name goes before its content, so that no name ever holds part of it.
     virtual Result<void> RemoveFile(const std::wstring& path) = 0;
 
-    // Removes what an interrupted copy to, or removal of, this path left
-    // beside it under the file system's own temporary names.
+    // Removes what an interrupted copy or removal left beside this path.
     virtual Result<void> DiscardLeftovers(const std::wstring& path) = 0;
 };
 

@@ -8,11 +8,9 @@
 
 namespace platform {
 
-// A failed platform operation, as the tool's error handling sees it: a number
-// in the classic BASIC runtime-error numbering and a description text. The
-// system's own error code travels with it, 0 where the failure did not come
-// from the system, and so does, for whoever has to find the cause, the
-// operation that failed with the system's own words.
+// A failed operation as the status line reports it: a number in the classic
+// BASIC runtime-error numbering and a description; with the system's code (0
+// where the failure was not the system's) and, for support, the cause.
 struct RuntimeError {
     std::int32_t number = 0;
     std::wstring description;

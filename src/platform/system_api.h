@@ -1,10 +1,8 @@
 #pragma once
 
-// System functions newer than Windows 7 SP1, the oldest system the tool runs
-// on. Imported, any one of them would stop the loader from starting the program
-// there, so they are looked up at run time and every caller has a fallback.
-// This list is the only place that names them: the build reads it and fails if
-// an executable imports one of them directly (cmake/check-imports.sh).
+// System functions newer than Windows 7 SP1, looked up at run time, each with a
+// fallback: imported, one would stop the program from starting there. The build
+// reads this list and fails if an executable imports one (cmake/check-imports.sh).
 
 #include <windows.h>
 
@@ -12,8 +10,7 @@
 
 namespace platform {
 
-// A function of a system DLL that every process of the tool has loaded already,
-// with the pointer type it is called through.
+// A function of a system DLL that every process of the tool has loaded already.
 template <class Pointer>
 struct SystemFunction {
     const wchar_t* module;
@@ -38,13 +35,11 @@ inline constexpr SystemFunction<int(WINAPI*)(int, UINT)> kGetSystemMetricsForDpi
 inline constexpr SystemFunction<BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT)>
     kSetProcessDpiAwarenessContext{L"user32.dll", "SetProcessDpiAwarenessContext"};
 
-// The function, or null where the system lacks it. Looks only at modules that
-// are loaded already, so that no DLL is ever loaded by name from here.
+// The function, or null where the system lacks it. Loads no DLL.
 template <class Pointer>
 Pointer FindSystemFunction(const SystemFunction<Pointer>& function) noexcept {
     const HMODULE module = ::GetModuleHandleW(function.module);
-    // Through void (*)(), which converts to any function pointer type without a
-    // warning about the mismatch.
+    // Through void (*)(), which converts to any function pointer without a warning.
     return module != nullptr ? reinterpret_cast<Pointer>(reinterpret_cast<void (*)()>(
                                    ::GetProcAddress(module, function.name)))
                              : nullptr;

@@ -1,7 +1,6 @@
 #pragma once
 
-// Owners for Win32 and GDI handles, in the manner of unique_any: move-only,
-// closed exactly once, whatever the path out of the scope.
+// Owners for Win32 and GDI handles: move-only, closed exactly once.
 
 #include <windows.h>
 
@@ -47,40 +46,23 @@ struct HandleTraits {
     static void Close(pointer value) noexcept { CloseFunction(value); }
 };
 
-struct FileHandleTraits {
-    using pointer = HANDLE;
-    static pointer Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void Close(pointer value) noexcept { ::CloseHandle(value); }
+// INVALID_HANDLE_VALUE is no constant expression, so it cannot be a template argument.
+template <auto CloseFunction>
+struct InvalidHandleTraits : HandleTraits<HANDLE, CloseFunction> {
+    static HANDLE Invalid() noexcept { return INVALID_HANDLE_VALUE; }
 };
 
-struct FindHandleTraits {
-    using pointer = HANDLE;
-    static pointer Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void Close(pointer value) noexcept { ::FindClose(value); }
-};
-
-// The screen's device context, from GetDC(nullptr).
-struct ScreenDcTraits {
-    using pointer = HDC;
-    static pointer Invalid() noexcept { return nullptr; }
-    static void Close(pointer value) noexcept { ::ReleaseDC(nullptr, value); }
-};
-
-template <class T>
-struct GdiObjectTraits {
-    using pointer = T;
-    static pointer Invalid() noexcept { return nullptr; }
-    static void Close(pointer value) noexcept { ::DeleteObject(value); }
-};
+inline void ReleaseScreenDc(HDC dc) { ::ReleaseDC(nullptr, dc); }
 
 using UniqueHandle = UniqueAny<HandleTraits<HANDLE, ::CloseHandle>>;
-using UniqueFile = UniqueAny<FileHandleTraits>;
-using UniqueFind = UniqueAny<FindHandleTraits>;
-using UniqueFont = UniqueAny<GdiObjectTraits<HFONT>>;
-using UniqueBrush = UniqueAny<GdiObjectTraits<HBRUSH>>;
-using UniqueBitmap = UniqueAny<GdiObjectTraits<HBITMAP>>;
+using UniqueFile = UniqueAny<InvalidHandleTraits<::CloseHandle>>;
+using UniqueFind = UniqueAny<InvalidHandleTraits<::FindClose>>;
+using UniqueFont = UniqueAny<HandleTraits<HFONT, ::DeleteObject>>;
+using UniqueBrush = UniqueAny<HandleTraits<HBRUSH, ::DeleteObject>>;
+using UniqueBitmap = UniqueAny<HandleTraits<HBITMAP, ::DeleteObject>>;
 using UniqueIcon = UniqueAny<HandleTraits<HICON, ::DestroyIcon>>;
-using UniqueScreenDc = UniqueAny<ScreenDcTraits>;
+using UniqueDc = UniqueAny<HandleTraits<HDC, ::DeleteDC>>;
+using UniqueScreenDc = UniqueAny<HandleTraits<HDC, ReleaseScreenDc>>;
 using UniqueModule = UniqueAny<HandleTraits<HMODULE, ::FreeLibrary>>;
 
 // Undoes an action at the end of a scope unless dismissed.

@@ -10,16 +10,13 @@
 namespace platform {
 namespace {
 
-// Long enough to cost nothing, short enough that the thread looks for
-// messages well within the system's five-second hung-window threshold.
+// Well within the system's five-second hung-window threshold.
 constexpr DWORD kPaintPollMs = 50;
 
 }  // namespace
 
-// The one thread that runs the long operations of the program, one after the
-// other in the order given. Under Wine every thread adds more than a mebibyte
-// to the working set, so that a thread for each copy and deletion, or even a
-// second one, would cost more than all the work it does.
+// The one thread that runs the program's long operations, in the order given:
+// another thread would cost more working set than the work it does.
 class Win32Desktop::Worker {
 public:
     static std::unique_ptr<Worker> Start() {
@@ -92,21 +89,13 @@ void Win32Desktop::ShowMessageBox(const std::wstring& prompt, int buttonsCode,
                   static_cast<UINT>(buttonsCode) | MB_SETFOREGROUND);
 }
 
-bool Win32Desktop::TakeQuit(const MSG& message) {
-    if (message.message != WM_QUIT) {
-        return false;
-    }
-    quitting_ = true;
-    exitCode_ = static_cast<int>(message.wParam);
-    ending_.Raise();
-    return true;
-}
-
 void Win32Desktop::Dispatch(const MSG& message) {
-    if (TakeQuit(message)) {
-        return;
-    }
-    if (mainWindow_ == nullptr || !::IsDialogMessageW(mainWindow_, const_cast<MSG*>(&message))) {
+    if (message.message == WM_QUIT) {
+        quitting_ = true;
+        exitCode_ = static_cast<int>(message.wParam);
+        ending_.Raise();
+    } else if (mainWindow_ == nullptr ||
+               !::IsDialogMessageW(mainWindow_, const_cast<MSG*>(&message))) {
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }

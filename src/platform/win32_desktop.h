@@ -27,16 +27,12 @@ public:
     bool ProcessPendingEvents() override;
     void SetMousePointer(int pointerCode) override;
 
-    // The cursor that every window of the tool shows now, or null for each
-    // window's own.
+    // The cursor that every window of the tool shows now, or null for each window's own.
     HCURSOR OverrideCursor() const noexcept { return overrideCursor_; }
 
-    // Runs an operation on the desktop's worker thread while this thread goes
-    // on dispatching the window's events, so that the window answers and can
-    // be closed meanwhile; once it is, Ending() is raised for the operation to
-    // stop. What the operation throws is thrown again here. The worker starts
-    // with the first operation and lasts as long as the desktop; without it,
-    // the operation runs on this thread.
+    // Runs an operation on the desktop's one worker thread while this thread
+    // dispatches every event, so that the window answers and can be closed
+    // (raising Ending()); what the operation throws is thrown again here.
     void RunWhilePainting(const std::function<void()>& operation);
 
     // Raised once the program has been asked to end.
@@ -48,8 +44,6 @@ public:
 private:
     class Worker;
 
-    // Records a quit message; true if the message was one.
-    bool TakeQuit(const MSG& message);
     void Dispatch(const MSG& message);
 
     HWND mainWindow_ = nullptr;

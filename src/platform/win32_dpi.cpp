@@ -6,16 +6,10 @@
 namespace platform {
 namespace {
 
-constexpr UINT kDefaultDpi = USER_DEFAULT_SCREEN_DPI;
-
 UINT ScreenDpi() {
     const UniqueScreenDc screen(::GetDC(nullptr));
     const int dpi = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
-    return dpi > 0 ? static_cast<UINT>(dpi) : kDefaultDpi;
-}
-
-void ScaleFont(LOGFONTW& font, UINT from, UINT to) {
-    font.lfHeight = ::MulDiv(font.lfHeight, static_cast<int>(to), static_cast<int>(from));
+    return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
 }
 
 }  // namespace
@@ -53,7 +47,8 @@ BOOL SystemParametersInfoAtDpi(UINT action, UINT parameter, void* data, UINT win
         for (LOGFONTW* font :
              {&metrics.lfCaptionFont, &metrics.lfSmCaptionFont, &metrics.lfMenuFont,
               &metrics.lfStatusFont, &metrics.lfMessageFont}) {
-            ScaleFont(*font, systemDpi, dpi);
+            font->lfHeight =
+                ::MulDiv(font->lfHeight, static_cast<int>(dpi), static_cast<int>(systemDpi));
         }
     }
     return TRUE;

@@ -1,10 +1,7 @@
 #pragma once
 
-// The resolution queries of Windows 10 version 1607, on every system from
-// Windows 7 on. Without them a window starts at the system resolution (Windows
-// 8.1 then reports a monitor's own through WM_DPICHANGED), and the system draws
-// frames and icons at the system resolution; only fonts, which the program's
-// own controls draw, follow the resolution asked for.
+// The resolution queries of Windows 10 version 1607, from Windows 7 on. Before
+// them, frames and icons stay at the system resolution; only fonts follow.
 
 #include <windows.h>
 

@@ -2,37 +2,65 @@
 
 #include <windows.h>
 
+#include <array>
+#include <string>
 #include <vector>
 
 #include "platform/runtime_error.h"
 
 namespace platform {
 
-// Translates a Win32 error code into the tool's runtime-error numbering. Codes
-// without a classic number keep their HRESULT form, which is negative and so
-// never collides with the numbers that callers tell apart.
-RuntimeError RuntimeErrorFromWin32(DWORD code);
+// System codes that not all headers name: an operation stopped at a symbolic
+// link, and one that a folder does not support.
+inline constexpr DWORD kErrorStoppedOnLink = 681;
+inline constexpr DWORD kErrorOnFolder = 336;
 
-// The runtime error of a classic number, with its classic description and the
-// system's code that it stands for, if any.
-RuntimeError ClassicRuntimeError(std::int32_t number, DWORD code = 0);
+// A number and description that the status line shows, and the system's codes
+// that stand for it; unused slots are 0. A call that failed without setting a
+// code counts as an internal error.
+struct ClassicError {
+    std::int32_t number;
+    const wchar_t* description;
+    std::array<DWORD, 4> codes;
+};
 
-// A file that the tool will not act on, since it is a link, has more than one
-// name or does not lie where its path says.
-RuntimeError RefusedLink();
+inline constexpr ClassicError kClassicErrors[] = {
+    {error::kInternalError, L"Internal error", {ERROR_INTERNAL_ERROR}},
+    {error::kOutOfMemory, L"Out of memory", {ERROR_NOT_ENOUGH_MEMORY, ERROR_OUTOFMEMORY}},
+    {52,
+     L"Bad file name or number",
+     {ERROR_INVALID_NAME, ERROR_BAD_PATHNAME, ERROR_FILENAME_EXCED_RANGE}},
+    {error::kFileNotFound, L"File not found", {ERROR_FILE_NOT_FOUND}},
+    {57, L"Device I/O error", {ERROR_READ_FAULT, ERROR_WRITE_FAULT, ERROR_CRC, ERROR_GEN_FAILURE}},
+    {error::kDiskFull, L"Disk full", {ERROR_DISK_FULL, ERROR_HANDLE_DISK_FULL}},
+    {67, L"Too many files", {ERROR_TOO_MANY_OPEN_FILES}},
+    {71, L"Disk not ready", {ERROR_NOT_READY}},
+    {error::kPermissionDenied,
+     L"Permission denied",
+     {ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION, ERROR_LOCK_VIOLATION, ERROR_WRITE_PROTECT}},
+    {error::kPathFileAccess,
+     L"Path/File access error",
+     {ERROR_ALREADY_EXISTS, ERROR_FILE_EXISTS, kErrorOnFolder}},
+    {error::kPathNotFound, L"Path not found", {ERROR_PATH_NOT_FOUND}},
+    {error::kPermissionDenied, L"File refused as a link", {kErrorStoppedOnLink}},
+};
 
-// Every runtime error of the classic numbering that the translation gives, with
-// the tool's own description, each once.
-std::vector<RuntimeError> ClassicRuntimeErrors();
+// The status line's error for a system code. A code without a classic number
+// keeps its HRESULT form, which is negative and so never one that callers tell
+// apart. Given the operation, the cause names it in the system's own words, for
+// example "Deleting 'V3_Zent.avi': Access is denied. (5)".
+RuntimeError RuntimeErrorFromWin32(DWORD code, const std::wstring& operation = {});
 
-// A failure with the operation that met it named, for example
-// "Deleting 'V3_Zent.avi': Access is denied. (5)"; a failure that did not come
-// from the system is left as it is.
-Result<void> WithOperation(Result<void> result, const std::wstring& operation);
-
-inline RuntimeError LastRuntimeError() { return RuntimeErrorFromWin32(::GetLastError()); }
-
-// The system's own text for a Win32 error code, without the trailing line break.
+// The system's own text for a code, without the trailing line break.
 std::wstring SystemMessage(DWORD code);
+
+// Each error of the table once, as the status line shows it.
+inline std::vector<RuntimeError> ClassicRuntimeErrors() {
+    std::vector<RuntimeError> errors;
+    for (const ClassicError& classic : kClassicErrors) {
+        errors.push_back({classic.number, classic.description});
+    }
+    return errors;
+}
 
 }  // namespace platform

@@ -17,15 +17,13 @@
 namespace platform {
 namespace {
 
-// Big enough that system calls cost nothing, small enough to stay in the
-// processor's cache and to stop soon once the program is asked to end.
+// Small enough to stay in the cache and to stop soon once the program ends.
 constexpr DWORD kCopyChunkBytes = 256 << 10;
 
 // Freed in steps, a large file never holds up the system for long.
 constexpr LONGLONG kReleaseStepBytes = LONGLONG{16} << 20;
 
-// Where a file on its way out waits, once its name has gone, for its content
-// to be freed. No run looks for a tutorial under it.
+// Where a file on its way out waits for its content to be freed; no run looks there.
 constexpr std::wstring_view kRemovalSuffix = L".deleting";
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -33,11 +31,15 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 // What it takes to rename a file, change its attributes and delete it.
 constexpr DWORD kRemovalAccess = DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
 
-// The longest pause between two tries at a file that another program holds.
 constexpr DWORD kLongestHoldPauseMs = 1000;
 
-// What the operations of one file system share: when to stop, how long to
-// wait for a holder, and the count of bytes copied.
+// The steps below return the system's code of what stopped them, or
+// ERROR_SUCCESS; the public operations map it once, with their own name.
+DWORD LastError() {
+    const DWORD code = ::GetLastError();
+    return code != ERROR_SUCCESS ? code : ERROR_INTERNAL_ERROR;
+}
+
 struct Context {
     const FileSystemOptions& options;
     std::atomic<std::uint64_t>& bytesCopied;
@@ -45,11 +47,8 @@ struct Context {
     bool Ending() const { return options.ending != nullptr && options.ending->IsRaised(); }
     // Pauses; false if the program is asked to end meanwhile.
     bool Pause(DWORD milliseconds) const {
-        if (options.ending == nullptr) {
-            ::Sleep(milliseconds);
-            return true;
-        }
-        return !options.ending->WaitFor(milliseconds);
+        return options.ending != nullptr ? !options.ending->WaitFor(milliseconds)
+                                         : (::Sleep(milliseconds), true);
     }
     // False, with a write fault as the last error, where a test fails the step.
     bool Allows(std::wstring_view step) const {
@@ -61,18 +60,12 @@ struct Context {
     }
 };
 
-bool IsHeldElsewhere(DWORD code) {
-    return code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED ||
-           code == ERROR_LOCK_VIOLATION;
-}
-
 bool IsAlreadyThere(DWORD code) {
     return code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS;
 }
 
-// A virus scanner, the indexer or the product itself may hold a file for a few
-// seconds and refuse others meanwhile. Such refusals are tried again, with
-// growing pauses, until the file system's wait is over.
+// A virus scanner, the indexer or the product may hold a file for a few seconds:
+// its refusals are tried again, with growing pauses, until the wait is over.
 template <class Attempt>
 auto WaitOutHolders(const Context& context, Attempt attempt) {
     DWORD waited = 0;
@@ -80,7 +73,9 @@ auto WaitOutHolders(const Context& context, Attempt attempt) {
     for (;;) {
         auto outcome = attempt();
         const DWORD code = ::GetLastError();
-        if (outcome || !IsHeldElsewhere(code) || waited >= context.options.holdWaitMs) {
+        const bool held = code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED ||
+                          code == ERROR_LOCK_VIOLATION;
+        if (outcome || !held || waited >= context.options.holdWaitMs) {
             return outcome;
         }
         pause = std::min(pause, context.options.holdWaitMs - waited);
@@ -98,13 +93,6 @@ bool HasAttribute(DWORD attributes, DWORD flag) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & flag) != 0;
 }
 
-// A folder can be neither copied nor replaced by a file.
-RuntimeError FolderInTheWay() {
-    return ClassicRuntimeError(error::kPathFileAccess, ERROR_ACCESS_DENIED);
-}
-
-RuntimeError Stopped() { return RuntimeErrorFromWin32(ERROR_OPERATION_ABORTED); }
-
 // Opens the name itself: on Windows a link is opened as the link, not as what
 // it points to. Wine ignores the flag, which the checks below allow for.
 UniqueFile OpenName(const std::wstring& path, DWORD access, DWORD share, DWORD disposition,
@@ -113,8 +101,7 @@ UniqueFile OpenName(const std::wstring& path, DWORD access, DWORD share, DWORD d
                                     flags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
-// The path that the system resolves an open file or folder to, in a form of
-// volume name, or empty.
+// The path that the system resolves an open file or folder to, or empty.
 std::wstring FinalPath(HANDLE file, DWORD volumeForm) {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
@@ -124,38 +111,27 @@ std::wstring FinalPath(HANDLE file, DWORD volumeForm) {
         if (length == 0) {
             return {};
         }
-        if (length < path.size()) {
-            path.resize(length);
+        const bool fits = length < path.size();  // else length is the size needed
+        path.resize(length);
+        if (fits) {
             return path;
         }
-        path.resize(length);  // too small: length is the size needed
     }
 }
 
-// The folder part of a path, opened with links and junctions followed: an
-// administrator may have moved the folder elsewhere.
-UniqueFile OpenFolderOf(const std::wstring& path) {
+// Whether the open file lies, under the path's own name, directly in the folder
+// that the path's folder resolves to (an administrator may have moved it).
+// Compared in the volume's own form; where Wine cannot give it, by drive letter.
+bool ResolvesTo(HANDLE file, const std::wstring& path) {
     const std::size_t slash = path.find_last_of(L'\\');
     if (slash == std::wstring::npos) {
-        return {};
-    }
-    return UniqueFile(::CreateFileW(path.substr(0, slash + 1).c_str(), FILE_READ_ATTRIBUTES,
-                                    kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                    nullptr));
-}
-
-// Whether the open file lies directly in the folder that the path's folder
-// resolves to, under the path's own name. Compared in the volume's own form,
-// which every volume has, with or without a drive letter; where the system
-// cannot give that form (Wine, for a drive mapped to a Unix folder), in the
-// drive-letter form.
-bool ResolvesTo(HANDLE file, const std::wstring& path) {
-    const UniqueFile folder = OpenFolderOf(path);
-    if (!folder) {
         return false;
     }
+    const UniqueFile folder(::CreateFileW(path.substr(0, slash + 1).c_str(), FILE_READ_ATTRIBUTES,
+                                          kShareAll, nullptr, OPEN_EXISTING,
+                                          FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     for (const DWORD form : {VOLUME_NAME_NT, VOLUME_NAME_DOS}) {
-        std::wstring expected = FinalPath(folder.get(), form);
+        std::wstring expected = folder ? FinalPath(folder.get(), form) : std::wstring();
         const std::wstring actual = FinalPath(file, form);
         if (expected.empty() || actual.empty()) {
             continue;
@@ -163,7 +139,7 @@ bool ResolvesTo(HANDLE file, const std::wstring& path) {
         if (expected.back() != L'\\') {
             expected += L'\\';
         }
-        expected += path.substr(path.find_last_of(L'\\') + 1);
+        expected += path.substr(slash + 1);
         return ::CompareStringOrdinal(expected.c_str(), static_cast<int>(expected.size()),
                                       actual.c_str(), static_cast<int>(actual.size()),
                                       TRUE) == CSTR_EQUAL;
@@ -171,30 +147,30 @@ bool ResolvesTo(HANDLE file, const std::wstring& path) {
     return false;
 }
 
-DWORD AttributesOf(HANDLE file) {
-    BY_HANDLE_FILE_INFORMATION info{};
-    return ::GetFileInformationByHandle(file, &info) ? info.dwFileAttributes
-                                                     : INVALID_FILE_ATTRIBUTES;
-}
-
-FileIdentity IdentityOf(HANDLE file) {
+// All zero, with no attributes, where the system cannot tell.
+BY_HANDLE_FILE_INFORMATION InfoOf(HANDLE file) {
     BY_HANDLE_FILE_INFORMATION info{};
     if (!::GetFileInformationByHandle(file, &info)) {
-        return {};
+        info = {};
+        info.dwFileAttributes = INVALID_FILE_ATTRIBUTES;
     }
+    return info;
+}
+
+DWORD AttributesOf(HANDLE file) { return InfoOf(file).dwFileAttributes; }
+
+FileIdentity IdentityOf(HANDLE file) {
+    const BY_HANDLE_FILE_INFORMATION info = InfoOf(file);
     return {info.dwVolumeSerialNumber,
             (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
-// True when the open file is a plain file with one name, lying directly in the
-// folder that the path's folder resolves to, under the path's own name. A link,
-// a second hard link or a name swapped before the open all fail this; once it
-// holds, whatever is done through the handle acts on this file alone. A
-// reparse point that does not redirect the name holds the file's own data.
+// A plain file with one name that ResolvesTo its path: a link, a second hard
+// link or a name swapped before the open all fail this, so that whatever is
+// then done through the handle acts on this file alone.
 bool LiesPlainlyAt(HANDLE file, const std::wstring& path) {
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!::GetFileInformationByHandle(file, &info) || info.nNumberOfLinks != 1 ||
-        HasAttribute(info.dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY)) {
+    const BY_HANDLE_FILE_INFORMATION info = InfoOf(file);
+    if (info.nNumberOfLinks != 1 || HasAttribute(info.dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY)) {
         return false;
     }
     FILE_ATTRIBUTE_TAG_INFO tag{};
@@ -240,9 +216,8 @@ bool RenameThrough(HANDLE file, const std::wstring& newPath, bool replace) {
                                         static_cast<DWORD>(buffer.size())) != FALSE;
 }
 
-// A file opened to be renamed and deleted. Held alone where possible, so that
-// its blocks can be freed in steps; a read-only file gives no write access, and
-// a holder that allows deletion is let be.
+// A file opened to be renamed and deleted: held alone where possible, so that
+// its blocks can be freed in steps; else shared with a holder that allows it.
 struct OpenForRemoval {
     UniqueFile file;
     bool exclusive = false;
@@ -257,203 +232,160 @@ OpenForRemoval OpenToRemove(const Context& context, const std::wstring& path, bo
     return {waitForHolders ? WaitOutHolders(context, shared) : shared(), false};
 }
 
-// Deletes an open file through its handle; the file goes when the handle
-// closes. A file held alone is first cut short in steps, since freeing a large
-// video's blocks in one go can hold up every window of the session. Its name
-// must already be one that no run looks for. Once the program is asked to end,
-// the rest is freed at once.
-Result<void> DeleteThrough(const Context& context, HANDLE file, bool exclusive) {
+// Deletes an open file, whose name no run looks for any more, through its
+// handle. A file held alone is cut short in steps first: freeing a large
+// video's blocks in one go can hold up every window of the session.
+DWORD DeleteThrough(const Context& context, HANDLE file, bool exclusive) {
     MakeWritable(file);
     FILE_DISPOSITION_INFO disposition{TRUE};
     if (!::SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
                                       sizeof disposition)) {
-        return LastRuntimeError();
-    }
-    LARGE_INTEGER length{};
-    if (!exclusive || !::GetFileSizeEx(file, &length)) {
-        return {};
+        return LastError();
     }
     FILE_END_OF_FILE_INFO end{};
-    end.EndOfFile = length;
+    if (!exclusive || !::GetFileSizeEx(file, &end.EndOfFile)) {
+        return ERROR_SUCCESS;
+    }
     while (end.EndOfFile.QuadPart > 0 && !context.Ending()) {
         end.EndOfFile.QuadPart -= std::min(end.EndOfFile.QuadPart, kReleaseStepBytes);
         if (!::SetFileInformationByHandle(file, FileEndOfFileInfo, &end, sizeof end)) {
             break;
         }
     }
-    return {};
+    return ERROR_SUCCESS;
 }
 
-// What an interrupted copy or removal left under one of the file system's own
-// names: deleted if it is a plain file, refused if it is a link, which could
-// only have been planted there. A holder is waited for only when the name is
-// needed now.
-Result<void> DiscardLeftover(const Context& context, const std::wstring& path,
-                             bool waitForHolders) {
+// A leftover under one of the file system's own names goes if it is a plain
+// file; a link there could only have been planted. A holder is waited for only
+// when the name is needed now.
+DWORD DiscardLeftover(const Context& context, const std::wstring& path, bool waitForHolders) {
     const OpenForRemoval leftover = OpenToRemove(context, path, waitForHolders);
     if (!leftover.file) {
-        const DWORD code = ::GetLastError();
+        const DWORD code = LastError();
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
-            return {};
+            return ERROR_SUCCESS;
         }
-        return code == ERROR_CANT_RESOLVE_FILENAME ? RefusedLink() : RuntimeErrorFromWin32(code);
+        return code == ERROR_CANT_RESOLVE_FILENAME ? kErrorStoppedOnLink : code;
     }
-    if (!LiesPlainlyAt(leftover.file.get(), path)) {
-        return RefusedLink();
-    }
-    return DeleteThrough(context, leftover.file.get(), leftover.exclusive);
+    return LiesPlainlyAt(leftover.file.get(), path)
+               ? DeleteThrough(context, leftover.file.get(), leftover.exclusive)
+               : kErrorStoppedOnLink;
 }
 
-// Creates a file that did not exist, never opening an existing one. A plain
-// leftover of an interrupted run is discarded first; anything else there,
-// such as a dangling link, is refused.
-Result<void> CreateNew(const Context& context, const std::wstring& path, UniqueFile& created) {
+// Creates a file, never opening an existing one; a leftover there is discarded
+// first, and anything else, such as a dangling link, refused.
+DWORD CreateNew(const Context& context, const std::wstring& path, UniqueFile& created) {
     const auto create = [&] {
         return OpenName(path, GENERIC_WRITE | DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                         0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
     };
     created = create();
     if (!created && IsAlreadyThere(::GetLastError())) {
-        if (auto discarded = DiscardLeftover(context, path, true); !discarded.ok()) {
-            return discarded;
+        if (const DWORD failed = DiscardLeftover(context, path, true)) {
+            return failed;
         }
         created = create();
         if (!created && IsAlreadyThere(::GetLastError())) {
-            return RefusedLink();
+            return kErrorStoppedOnLink;
         }
     }
     if (!created) {
-        return LastRuntimeError();
+        return LastError();
     }
     if (!LiesPlainlyAt(created.get(), path)) {
         static_cast<void>(DeleteThrough(context, created.get(), false));
         created.reset();
-        return RefusedLink();
+        return kErrorStoppedOnLink;
     }
-    return {};
+    return ERROR_SUCCESS;
 }
 
-// Whether what stands at the destination may be replaced: not a folder. A
-// link there is replaced, never followed, so what it points to does not count.
-Result<void> CheckReplaceable(const std::wstring& destination) {
-    const UniqueFile existing(OpenName(destination, FILE_READ_ATTRIBUTES, kShareAll, OPEN_EXISTING,
-                                       FILE_FLAG_BACKUP_SEMANTICS));
-    if (existing && HasAttribute(AttributesOf(existing.get()), FILE_ATTRIBUTE_DIRECTORY)) {
-        return FolderInTheWay();
-    }
-    return {};  // a file, nothing, a dangling link or a loop: the rename replaces it
-}
-
-// Renames an open file to the removal name beside its path, which no run looks
-// for. A plain leftover there is discarded first.
-Result<void> RenameForRemoval(const Context& context, HANDLE file, const std::wstring& path) {
-    const std::wstring removal = path + std::wstring(kRemovalSuffix);
-    if (RenameThrough(file, removal, false)) {
-        return {};
-    }
-    if (!IsAlreadyThere(::GetLastError())) {
-        return LastRuntimeError();
-    }
-    if (auto discarded = DiscardLeftover(context, removal, true); !discarded.ok()) {
-        return discarded;
-    }
-    if (!RenameThrough(file, removal, false)) {
-        return LastRuntimeError();
-    }
-    return {};
-}
-
-// The file that stood at a destination, moved aside through its own handle so
-// that it can be put back if the copy cannot take its name, and freed in steps
-// once it has. Nothing is moved, and the rename replaces what is there, unless
-// it is a plain file.
-struct MovedAside {
+// A plain file leaving its name: renamed through its handle to the removal name
+// beside it (a leftover there is discarded first), with read-only cleared.
+// Return puts both back.
+struct Departing {
     OpenForRemoval removal;
     DWORD attributes = INVALID_FILE_ATTRIBUTES;
 
-    void PutBack(const std::wstring& path) {
-        if (removal.file && RenameThrough(removal.file.get(), path, false)) {
-            RestoreReadOnly(removal.file.get(), attributes);
+    HANDLE File() const { return removal.file.get(); }
+    DWORD Leave(const Context& context, const std::wstring& path) {
+        attributes = MakeWritable(File());
+        const std::wstring away = path + std::wstring(kRemovalSuffix);
+        DWORD failed = RenameThrough(File(), away, false) ? ERROR_SUCCESS : LastError();
+        if (IsAlreadyThere(failed)) {
+            failed = DiscardLeftover(context, away, true);
+            if (failed == ERROR_SUCCESS && !RenameThrough(File(), away, false)) {
+                failed = LastError();
+            }
+        }
+        if (failed != ERROR_SUCCESS) {
+            RestoreReadOnly(File(), attributes);
+        }
+        return failed;
+    }
+    void Return(const std::wstring& path) {
+        if (RenameThrough(File(), path, false)) {
+            RestoreReadOnly(File(), attributes);
         }
     }
 };
 
-MovedAside MoveAside(const Context& context, const std::wstring& path) {
-    MovedAside aside{OpenToRemove(context, path, false)};
-    if (!aside.removal.file || !LiesPlainlyAt(aside.removal.file.get(), path)) {
-        return {};
-    }
-    aside.attributes = MakeWritable(aside.removal.file.get());
-    if (!RenameForRemoval(context, aside.removal.file.get(), path).ok()) {
-        RestoreReadOnly(aside.removal.file.get(), aside.attributes);
-        return {};
-    }
-    return aside;
-}
-
-Result<void> WriteAll(HANDLE file, const std::byte* data, DWORD size) {
-    while (size > 0) {
-        DWORD written = 0;
-        if (!::WriteFile(file, data, size, &written, nullptr)) {
-            return LastRuntimeError();
-        }
-        data += written;
-        size -= written;
-    }
-    return {};
-}
-
-Result<void> CopyContent(const Context& context, HANDLE from, HANDLE to) {
+DWORD CopyContent(const Context& context, HANDLE from, HANDLE to) {
     const auto buffer = std::make_unique_for_overwrite<std::byte[]>(kCopyChunkBytes);
     for (;;) {
         if (context.Ending()) {
-            return Stopped();
+            return ERROR_OPERATION_ABORTED;
         }
         DWORD read = 0;
         if (!::ReadFile(from, buffer.get(), kCopyChunkBytes, &read, nullptr)) {
-            return LastRuntimeError();
+            return LastError();
         }
         if (read == 0) {
-            return {};
+            return ERROR_SUCCESS;
         }
-        if (auto written = WriteAll(to, buffer.get(), read); !written.ok()) {
-            return written;
+        for (DWORD done = 0, written = 0; done < read; done += written) {
+            if (!::WriteFile(to, buffer.get() + done, read - done, &written, nullptr)) {
+                return LastError();
+            }
         }
         context.bytesCopied += read;
     }
 }
 
-// The handle to read a source's data through. A reparse point that holds the
-// file's own data (a compressed, deduplicated or cloud file) is served by a
-// filter that a handle to the point itself may bypass, so such a file is
-// opened again normally, and must turn out to be the same file.
-Result<void> OpenData(const std::wstring& source, HANDLE checked, UniqueFile& data) {
+// Whether the name itself is a folder: a link there is replaced, never
+// followed, so what it points to does not count. Closed at once, since an open
+// handle would stop the rename that replaces it.
+bool NamesFolder(const std::wstring& path) {
+    const UniqueFile existing(OpenName(path, FILE_READ_ATTRIBUTES, kShareAll, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS));
+    return existing && HasAttribute(AttributesOf(existing.get()), FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A reparse point that holds its file's data (compressed, deduplicated, cloud)
+// is served by a filter that a handle to the point may bypass: such a source is
+// opened again normally for its data, and must turn out to be the same file.
+DWORD OpenData(const std::wstring& source, HANDLE checked, UniqueFile& data) {
     if (!HasAttribute(AttributesOf(checked), FILE_ATTRIBUTE_REPARSE_POINT)) {
-        return {};
+        return ERROR_SUCCESS;
     }
     data.reset(::CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!data) {
-        return LastRuntimeError();
+        return LastError();
     }
-    if (!SameFile(IdentityOf(checked), IdentityOf(data.get()))) {
-        return RefusedLink();
-    }
-    return {};
+    return SameFile(IdentityOf(checked), IdentityOf(data.get())) ? ERROR_SUCCESS
+                                                                 : kErrorStoppedOnLink;
 }
 
-// Writes the copy under a temporary name beside the destination, flushes it to
-// disk and only then renames it over the destination, so that a failure or a
-// power cut never leaves a partial file under the final name. Every step after
-// the checks acts through a handle, so that a name swapped meanwhile gains
-// nothing.
-Result<void> CopyDurably(const Context& context, const std::wstring& source,
-                         const std::wstring& destination) {
-    if (HasAttribute(::GetFileAttributesW(source.c_str()), FILE_ATTRIBUTE_DIRECTORY)) {
-        return FolderInTheWay();
-    }
-    if (auto replaceable = CheckReplaceable(destination); !replaceable.ok()) {
-        return replaceable;
+// Writes the copy under a temporary name, flushes it and only then renames it
+// over the destination, so that no failure or power cut leaves a partial file
+// under the final name. After the checks every step acts through a handle.
+DWORD CopyDurably(const Context& context, const std::wstring& source,
+                  const std::wstring& destination) {
+    // A folder can be neither copied nor replaced by a file.
+    if (HasAttribute(::GetFileAttributesW(source.c_str()), FILE_ATTRIBUTE_DIRECTORY) ||
+        NamesFolder(destination)) {
+        return kErrorOnFolder;
     }
 
     const UniqueFile in(WaitOutHolders(context, [&] {
@@ -461,30 +393,29 @@ Result<void> CopyDurably(const Context& context, const std::wstring& source,
                         FILE_FLAG_SEQUENTIAL_SCAN);
     }));
     if (!in) {
-        return LastRuntimeError();
+        return LastError();
     }
     if (!LiesPlainlyAt(in.get(), source)) {
-        return RefusedLink();
+        return kErrorStoppedOnLink;
     }
     UniqueFile data;
-    if (auto opened = OpenData(source, in.get(), data); !opened.ok()) {
-        return opened;
+    if (const DWORD failed = OpenData(source, in.get(), data)) {
+        return failed;
     }
     FILE_BASIC_INFO sourceInfo{};
     if (!::GetFileInformationByHandleEx(in.get(), FileBasicInfo, &sourceInfo, sizeof sourceInfo)) {
-        return LastRuntimeError();
+        return LastError();
     }
 
     UniqueFile out;
-    if (auto created = CreateNew(context, TemporaryCopyName(destination), out); !created.ok()) {
-        return created;
+    if (const DWORD failed = CreateNew(context, TemporaryCopyName(destination), out)) {
+        return failed;
     }
     ScopeExit discardTemporary(
         [&] { static_cast<void>(DeleteThrough(context, out.get(), true)); });
 
-    if (auto copied = CopyContent(context, data ? data.get() : in.get(), out.get());
-        !copied.ok()) {
-        return copied;
+    if (const DWORD failed = CopyContent(context, data ? data.get() : in.get(), out.get())) {
+        return failed;
     }
     FILE_BASIC_INFO times{};
     times.LastWriteTime = sourceInfo.LastWriteTime;
@@ -492,20 +423,27 @@ Result<void> CopyDurably(const Context& context, const std::wstring& source,
     // One flush per file, before the name is given: the name never holds a
     // copy that a power cut could still take.
     if (!context.Allows(L"flush") || !::FlushFileBuffers(out.get())) {
-        return LastRuntimeError();
+        return LastError();
     }
-    MovedAside replaced = MoveAside(context, destination);
+    // A plain file at the destination moves aside, to come back if the copy
+    // cannot take its name; anything else there the rename replaces.
+    Departing replaced{OpenToRemove(context, destination, false)};
+    if (replaced.removal.file && (!LiesPlainlyAt(replaced.File(), destination) ||
+                                  replaced.Leave(context, destination) != ERROR_SUCCESS)) {
+        replaced.removal.file.reset();
+    }
     if (!context.Allows(L"rename") || !WaitOutHolders(context, [&] {
             return RenameThrough(out.get(), destination, true);
         })) {
-        const RuntimeError failure = LastRuntimeError();
-        replaced.PutBack(destination);
+        const DWORD failure = LastError();
+        if (replaced.removal.file) {
+            replaced.Return(destination);
+        }
         return failure;
     }
     discardTemporary.Dismiss();
     if (replaced.removal.file) {
-        static_cast<void>(
-            DeleteThrough(context, replaced.removal.file.get(), replaced.removal.exclusive));
+        static_cast<void>(DeleteThrough(context, replaced.File(), replaced.removal.exclusive));
     }
 
     // Like CopyFile, the copy keeps the source's attributes, read-only included.
@@ -514,40 +452,28 @@ Result<void> CopyDurably(const Context& context, const std::wstring& source,
     if (const DWORD kept = sourceInfo.FileAttributes & kKeptAttributes; kept != 0) {
         SetAttributes(out.get(), kept);
     }
-    return {};
+    return ERROR_SUCCESS;
 }
 
-// Takes the file's name away first, by renaming it through its handle, and
-// only then frees its content: a crash at any moment leaves the whole file
-// under its old name or under the removal name, never a part of it under a
-// name that a run looks for. A read-only file loses the attribute on its way
-// out, and gets it back if it stays.
-Result<void> RemoveOldFile(const Context& context, const std::wstring& path) {
-    const OpenForRemoval old = OpenToRemove(context, path, true);
-    if (!old.file) {
-        return LastRuntimeError();
+// Renames the file through its handle before freeing its content, so that a
+// crash leaves it whole under its old name or the removal name. A read-only
+// file loses the attribute on its way out, and gets it back if it stays.
+DWORD RemoveOldFile(const Context& context, const std::wstring& path) {
+    Departing old{OpenToRemove(context, path, true)};
+    if (!old.removal.file) {
+        return LastError();
     }
-    if (!LiesPlainlyAt(old.file.get(), path)) {
-        return RefusedLink();
+    if (!LiesPlainlyAt(old.File(), path)) {
+        return kErrorStoppedOnLink;
     }
-    const DWORD attributes = MakeWritable(old.file.get());
-    if (auto renamed = RenameForRemoval(context, old.file.get(), path); !renamed.ok()) {
-        RestoreReadOnly(old.file.get(), attributes);
-        return renamed;
+    if (const DWORD failed = old.Leave(context, path)) {
+        return failed;
     }
-    if (auto deleted = DeleteThrough(context, old.file.get(), old.exclusive); !deleted.ok()) {
-        if (RenameThrough(old.file.get(), path, false)) {
-            RestoreReadOnly(old.file.get(), attributes);
-        }
-        return deleted;
+    if (const DWORD failed = DeleteThrough(context, old.File(), old.removal.exclusive)) {
+        old.Return(path);
+        return failed;
     }
-    return {};
-}
-
-bool MatchesMask(DWORD attributes, std::uint32_t mask) {
-    constexpr DWORD kSelectable =
-        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
-    return (attributes & kSelectable & ~static_cast<DWORD>(mask)) == 0;
+    return ERROR_SUCCESS;
 }
 
 // The file name at the end of a path, as a failure names it.
@@ -555,20 +481,26 @@ std::wstring Quoted(const std::wstring& path) {
     return L"'" + path.substr(path.find_last_of(L'\\') + 1) + L"'";
 }
 
-// Runs a file operation through the runner. Whatever it throws, here or on the
-// runner's thread, becomes a failure of the operation, which is named.
+Result<void> Outcome(DWORD code, const std::wstring& operation) {
+    if (code == ERROR_SUCCESS) {
+        return {};
+    }
+    return RuntimeErrorFromWin32(code, operation);
+}
+
+// Whatever the operation throws, here or on the runner's thread, fails it.
 Result<void> RunBlocking(const BlockingRunner& runner, const std::wstring& name,
-                         const std::function<Result<void>()>& operation) {
-    Result<void> result = InternalError();
-    const auto run = [&] { result = operation(); };
+                         const std::function<DWORD()>& operation) {
+    DWORD code = ERROR_INTERNAL_ERROR;
+    const auto run = [&] { code = operation(); };
     try {
         runner ? runner(run) : run();
     } catch (const std::bad_alloc&) {
-        result = OutOfMemory();
+        return OutOfMemory();
     } catch (...) {
-        result = InternalError();
+        return InternalError();
     }
-    return WithOperation(std::move(result), name);
+    return Outcome(code, name);
 }
 
 }  // namespace
@@ -582,19 +514,19 @@ Win32FileSystem::Win32FileSystem(FileSystemOptions options) : options_(std::move
 Result<std::int64_t> Win32FileSystem::QueryLength(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA info{};
     if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &info)) {
-        const DWORD code = ::GetLastError();
         // A missing folder along the path also means that nothing of that name exists.
-        if (code == ERROR_PATH_NOT_FOUND) {
-            return ClassicRuntimeError(error::kFileNotFound, code);
-        }
-        return RuntimeErrorFromWin32(code);
+        const DWORD code = LastError();
+        RuntimeError failure =
+            RuntimeErrorFromWin32(code == ERROR_PATH_NOT_FOUND ? ERROR_FILE_NOT_FOUND : code);
+        failure.win32Code = code;
+        return failure;
     }
     if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         return std::int64_t{0};
     }
     // 64 bits, so that a video of 2 GiB or more still counts as existing.
-    return static_cast<std::int64_t>((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) |
-                                     info.nFileSizeLow);
+    const ULARGE_INTEGER length{{info.nFileSizeLow, info.nFileSizeHigh}};
+    return static_cast<std::int64_t>(length.QuadPart);
 }
 
 Result<std::wstring> Win32FileSystem::FindFirstEntry(const std::wstring& pattern,
@@ -602,29 +534,26 @@ Result<std::wstring> Win32FileSystem::FindFirstEntry(const std::wstring& pattern
     WIN32_FIND_DATAW entry{};
     const UniqueFind find(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry,
                                              FindExSearchNameMatch, nullptr, 0));
-    if (!find) {
-        const DWORD code = ::GetLastError();
-        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_NO_MORE_FILES) {
-            return std::wstring();
-        }
-        return RuntimeErrorFromWin32(code);
+    // Hidden, system and folder entries count only where the mask has their bit.
+    constexpr DWORD kSelectable =
+        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
+    if (find) {
+        do {
+            if ((entry.dwFileAttributes & kSelectable & ~attributeMask) == 0) {
+                return std::wstring(entry.cFileName);
+            }
+        } while (::FindNextFileW(find.get(), &entry));
     }
-    do {
-        if (MatchesMask(entry.dwFileAttributes, attributeMask)) {
-            return std::wstring(entry.cFileName);
-        }
-    } while (::FindNextFileW(find.get(), &entry));
-    if (const DWORD code = ::GetLastError(); code != ERROR_NO_MORE_FILES) {
+    const DWORD code = LastError();
+    if (code != ERROR_FILE_NOT_FOUND && code != ERROR_NO_MORE_FILES) {
         return RuntimeErrorFromWin32(code);
     }
     return std::wstring();
 }
 
 Result<void> Win32FileSystem::MakeFolder(const std::wstring& path) {
-    if (!::CreateDirectoryW(path.c_str(), nullptr)) {
-        return WithOperation(LastRuntimeError(), L"Making the folder " + Quoted(path));
-    }
-    return {};
+    return Outcome(::CreateDirectoryW(path.c_str(), nullptr) ? ERROR_SUCCESS : LastError(),
+                   L"Making the folder " + Quoted(path));
 }
 
 Result<void> Win32FileSystem::CopyReplacing(const std::wstring& source,
@@ -640,20 +569,15 @@ Result<void> Win32FileSystem::RemoveFile(const std::wstring& path) {
                        [&] { return RemoveOldFile(context, path); });
 }
 
-// Called before the run needs these names: a leftover that cannot go now
-// stays for the next run, unless this run needs its name, and then the step
-// that needs it waits for it.
+// A leftover that cannot go now stays for the next run, unless this run needs
+// its name, and then the step that needs it waits for it.
 Result<void> Win32FileSystem::DiscardLeftovers(const std::wstring& path) {
     const Context context{options_, bytesCopied_};
-    return RunBlocking(options_.runner, L"Removing what is left beside " + Quoted(path),
-                       [&]() -> Result<void> {
-                           if (auto copy = DiscardLeftover(context, TemporaryCopyName(path), false);
-                               !copy.ok()) {
-                               return copy;
-                           }
-                           return DiscardLeftover(context, path + std::wstring(kRemovalSuffix),
-                                                  false);
-                       });
+    return RunBlocking(options_.runner, L"Removing what is left beside " + Quoted(path), [&] {
+        const DWORD failed = DiscardLeftover(context, TemporaryCopyName(path), false);
+        return failed ? failed
+                      : DiscardLeftover(context, path + std::wstring(kRemovalSuffix), false);
+    });
 }
 
 }  // namespace platform

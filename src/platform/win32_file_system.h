@@ -12,8 +12,7 @@
 
 namespace platform {
 
-// Runs a long blocking operation to its end. The window's version keeps the
-// window answering meanwhile; the default runs it inline.
+// Runs a long operation to its end; the window's keeps the window answering.
 using BlockingRunner = std::function<void(const std::function<void()>& operation)>;
 
 // Asked before the steps of a copy that make it durable ("flush", then
@@ -50,8 +49,7 @@ private:
     std::atomic<std::uint64_t> bytesCopied_{0};
 };
 
-// The name under which a copy is written before it replaces the destination.
-// No run looks for a tutorial under it.
+// Where a copy is written before it replaces the destination; no run looks there.
 std::wstring TemporaryCopyName(const std::wstring& destination);
 
 }  // namespace platform

@@ -10,15 +10,9 @@
 
 #include "platform/unique_win32.h"
 
-namespace {
-
-using UniqueModule = platform::UniqueAny<platform::HandleTraits<HMODULE, ::FreeLibrary>>;
-
-}  // namespace
-
 int wmain(int argc, wchar_t** argv) {
     for (int i = 1; i < argc; ++i) {
-        const UniqueModule module(::LoadLibraryW(argv[i]));
+        const platform::UniqueModule module(::LoadLibraryW(argv[i]));
         std::wstring path(MAX_PATH, L'\0');
         path.resize(module ? ::GetModuleFileNameW(module.get(), path.data(), MAX_PATH) : 0);
         std::wprintf(L"%ls: %ls\n", argv[i], module ? path.c_str() : L"not loaded");

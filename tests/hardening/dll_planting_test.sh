@@ -11,9 +11,7 @@
 #   dll_planting_test.sh STATE EXE DRIVER DECOY_DLL CARELESS_LOADER
 set -uo pipefail
 state=$(readlink -f "$1") exe=$2 driver=$3 decoy=$4 careless=$5
-here=$(dirname "$(readlink -f "$0")")
-run() { "$here/../../cmake/wine-run.sh" "$state" "$@"; }
-drive() { run "$driver" "$@" | tr -d '\r'; }
+source "$(dirname "$(readlink -f "$0")")/../ui/tool_session.sh"
 
 # Not planted, because under Wine they prove nothing about the program:
 # - version, imm32 and bcrypt: Wine's own user32 and advapi32 import them, so
@@ -25,16 +23,15 @@ decoys=(windowscodecs uxtheme comctl32 msimg32 dwmapi propsys profapi cryptbase 
         winmm oleacc textinputframework cryptsp dbghelp msctf)
 overrides="$(IFS=,; echo "${decoys[*]}")=n,b"
 
-downloads="$state/prefix/drive_c/users/Public/Downloads/planted"
-tutorials="$state/prefix/drive_c/Program Files (x86)/Zorvel Pro/Tutorials"
+downloads="$drive_c/users/Public/Downloads/planted"
 cleanup() { rm -rf "$downloads" "$(dirname "$tutorials")" "$state/planted.log"; }
 trap cleanup EXIT
 cleanup
-mkdir -p "$downloads" "$tutorials"
+mkdir -p "$downloads"
 cp "$exe" "$downloads/ZV_CheckFiles.exe"
 cp "$careless" "$downloads/careless_loader.exe"
 for name in "${decoys[@]}"; do cp "$decoy" "$downloads/$name.dll"; done
-for name in V3_Zent.avi Brasol.avi; do echo "$name" >"$tutorials/$name"; done
+seed V3_Zent.avi Brasol.avi
 
 # Runs a Windows program in the background with the decoys preferred; its
 # wine-run process is $started, and the program's Wine process is the one

@@ -17,7 +17,7 @@ restore() {
     mountpoint -q "$state/small" 2>/dev/null && umount "$state/small"
     clear_install
 }
-trap restore EXIT
+trap 'end_tool; restore' EXIT
 
 wait_for() { # seconds, command...: polls every 0.1 s
     local tries=$(($1 * 10))
@@ -57,16 +57,14 @@ shown_pointer() {
 }
 run_case() { # name, expected status (a prefix of it), folder to verify[, check during the run]
     cases=$((cases + 1))
-    wine_run "$exe" &
-    local app=$! status pointer ok=1
-    drive wait-window 30000 >/dev/null
+    local status pointer ok=1
+    start_tool >/dev/null
     "${before_begin:-true}"
     drive begin
     [ -z "${4:-}" ] || "$4" || ok=0
     status=$(drive wait-finished 600000)
     pointer=$(shown_pointer)
-    drive close >/dev/null
-    wait "$app"
+    end_tool
     [[ "$status" == "$2"* ]] || { echo "  status: $status"; ok=0; }
     [ "$pointer" = arrow ] || { echo "  pointer after the run: $pointer"; ok=0; }
     verify "$3" || ok=0
@@ -140,13 +138,11 @@ hourglass_during_copy() {
 restore
 mkdir -p "$tutorials" && truncate -s 4500M "$tutorials/V3_Brasol.avi" && remember "$tutorials"
 cases=$((cases + 1))
-wine_run "$exe" &
-app=$!
-drive wait-window 30000 >/dev/null
+start_tool >/dev/null
 drive begin
 wait_for 30 test -e "$tutorials/ZV_Brasol.avi.copying" && sleep 1
 read -r gone ended < <(drive exit)
-wait "$app"
+wait "$tool"
 check "Exit during a copy: the window gone in ${gone:-?} ms (< 100), the program in ${ended:-?} ms (< 1000)" \
     test "${gone:-999}" -lt 100 -a "${ended:-9999}" -lt 1000
 check "Exit during a copy: the old copy whole, nothing left beside it" verify "$tutorials"
@@ -176,14 +172,11 @@ names=(Brasol Tindel Mavrek KesselFasks DornFask WimbleFasks Zent HalvoMosk Gren
 mkdir -p "$tutorials"
 for n in "${names[@]}"; do for p in V3_ V4_ ""; do echo "$p$n" >"$tutorials/$p$n.avi"; done; done
 cases=$((cases + 1))
-wine_run "$exe" &
-app=$!
-drive wait-window 30000 >/dev/null
+start_tool >/dev/null
 three_runs=""
 for _ in 1 2 3; do three_runs+="$(drive run 60000)|"; done
 pointer=$(shown_pointer)
-drive close >/dev/null
-wait "$app"
+end_tool
 expected=$(for n in "${names[@]}"; do echo "ZV_$n.avi:$n"; done | sort)
 actual=$(cd "$tutorials" && for f in *; do echo "$f:$(cat "$f")"; done | sort)
 checked=$((checked + 45))
@@ -277,15 +270,13 @@ for entry in "${crash_points[@]}"; do
     # Written, not sparse: freeing the cached pages of real data takes time.
     { head -c 256M /dev/zero && head -c 65536 /dev/urandom; } >"$tutorials/V3_Brasol.avi"
     remember "$tutorials"
-    wine_run "$exe" &
-    app=$!
-    drive wait-window 30000 >/dev/null
+    start_tool >/dev/null
     coproc CRASH { crash_at "$trigger" "$delay" $(prefix_pids); }
     read -r _ <&"${CRASH[0]}"
     crasher=$CRASH_PID
     drive begin
     wait "$crasher" || echo "  (the moment never came: $trigger)"
-    wait "$app"
+    wait "$tool"
     "$here/../../cmake/wine-session.sh" up "$state" >/dev/null
     run_case "a crash $name, then a run" "We're Done!" "$tutorials"
 done

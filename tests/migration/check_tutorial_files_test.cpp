@@ -36,13 +36,6 @@ const std::wstring kDone = L"We're Done!";
 class RunTest : public testing::Test, public fakes::FakeWindow {
   protected:
     void Run() { FakeWindow::Run(files); }
-    std::vector<std::wstring> Calls(Op op) const {
-        std::vector<std::wstring> paths;
-        for (const auto& call : files.Calls()) {
-            if (call.op == op) paths.push_back(call.path);
-        }
-        return paths;
-    }
     // Every status text but the final one was a "Reading" text, in catalogue order.
     void ExpectWritesThenFinal(std::size_t readings, const std::wstring& final) {
         std::vector<std::wstring> expected;
@@ -68,8 +61,10 @@ TEST_F(RunTest, NothingInstalledUnderX86MakesEmptyTutorialsAndProbesEveryOldName
     for (const auto& name : kNames) {
         for (const auto* prefix : {L"V3_", L"V4_", L""}) probed.push_back(kTut + prefix + name);
     }
-    EXPECT_EQ(Calls(Op::QueryLength), probed) << "old names in order; the new name never probed";
-    EXPECT_EQ(Calls(Op::MakeFolder), (std::vector<std::wstring>{kRoot, kRoot + L"\\Tutorials"}));
+    EXPECT_EQ(files.Paths(Op::QueryLength), probed)
+        << "old names in order; the new name never probed";
+    EXPECT_EQ(files.Paths(Op::MakeFolder),
+              (std::vector<std::wstring>{kRoot, kRoot + L"\\Tutorials"}));
     EXPECT_EQ(files.Nodes().size(), 3u);
     EXPECT_TRUE(files.Has(kRoot + L"\\Tutorials"));
     ExpectWritesThenFinal(15, kDone);
@@ -83,7 +78,7 @@ TEST_F(RunTest, WithoutX86TheRootIsUnderProgramFiles) {
     files.AddFile(kOtherRoot + L"\\Tutorials\\V4_Zent.avi", "zent");
     Run();
 
-    EXPECT_EQ(Calls(Op::MakeFolder),
+    EXPECT_EQ(files.Paths(Op::MakeFolder),
               (std::vector<std::wstring>{kOtherRoot, kOtherRoot + L"\\Tutorials"}));
     EXPECT_EQ(files.Content(kOtherRoot + L"\\Tutorials\\ZV_Zent.avi"), "zent");
     EXPECT_FALSE(files.Has(kOtherRoot + L"\\Tutorials\\V4_Zent.avi"));

@@ -60,14 +60,17 @@ std::string FakeFileSystem::Content(const std::wstring& path) const {
     return IsFile(path) ? nodes_.at(path).content : "-";
 }
 
-int FakeFileSystem::CallCount(Op op) const {
-    return static_cast<int>(
-        std::count_if(calls_.begin(), calls_.end(), [op](const Call& c) { return c.op == op; }));
+std::vector<std::wstring> FakeFileSystem::Paths(Op op) const {
+    std::vector<std::wstring> paths;
+    for (const Call& call : calls_) {
+        if (call.op == op) paths.push_back(call.path);
+    }
+    return paths;
 }
 
 const FakeFileSystem::Fault* FakeFileSystem::Enter(Op op, const std::wstring& path,
                                                    const std::wstring& second) {
-    const int index = CallCount(op);
+    const int index = static_cast<int>(Paths(op).size());
     calls_.push_back({op, path, second});
     for (const Fault& f : faults_) {
         if (f.op == op && (f.callIndex < 0 || f.callIndex == index) &&

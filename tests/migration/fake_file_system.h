@@ -61,7 +61,8 @@ class FakeFileSystem : public platform::FileSystem {
     bool Has(const std::wstring& path) const { return nodes_.contains(path); }
     std::string Content(const std::wstring& path) const;  // "-" when no file is there.
     const std::vector<Call>& Calls() const { return calls_; }
-    int CallCount(Op op) const;
+    // The path of every call of one operation, in order.
+    std::vector<std::wstring> Paths(Op op) const;
     // Every failure returned, injected or not.
     const std::vector<Failure>& Failures() const { return failures_; }
 

@@ -15,20 +15,12 @@ using fakes::Op;
 using migration::ProbeResult;
 
 struct ProbeCase {
-    ProbeCase(const char* name, std::wstring path, std::function<void(FakeFileSystem&)> arrange,
-              ProbeResult expected, std::wstring prompt = {}, std::wstring listed = {})
-        : name(name),
-          path(std::move(path)),
-          arrange(std::move(arrange)),
-          expected(expected),
-          prompt(std::move(prompt)),
-          listed(std::move(listed)) {}
     const char* name;
     std::wstring path;
     std::function<void(FakeFileSystem&)> arrange;
     ProbeResult expected;
-    std::wstring prompt;  // Of the message box; empty when none is shown.
-    std::wstring listed;  // The listing pattern; empty when nothing is listed.
+    std::wstring prompt = {};  // Of the message box; empty when none is shown.
+    std::wstring listed = {};  // The listing pattern; empty when nothing is listed.
 };
 
 std::function<void(FakeFileSystem&)> FailQuery(int number) {
@@ -99,11 +91,7 @@ TEST_P(FileExistTest, AnswersAndReports) {
     std::vector<fakes::ShownBox> boxes;
     if (!c.prompt.empty()) boxes.push_back({c.prompt, 0, L"FileExist Error"});
     EXPECT_EQ(desktop.boxes, boxes);
-    std::vector<std::wstring> listings;
-    for (const auto& call : files.Calls()) {
-        if (call.op == Op::FindFirstEntry) listings.push_back(call.path);
-    }
-    EXPECT_EQ(listings,
+    EXPECT_EQ(files.Paths(Op::FindFirstEntry),
               c.listed.empty() ? std::vector<std::wstring>{} : std::vector<std::wstring>{c.listed});
     EXPECT_EQ(files.Nodes(), before) << "the probe must change nothing";
     EXPECT_EQ(desktop.passes, 0);

@@ -61,6 +61,14 @@ protected:
     }
 
     static DWORD Attributes(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()); }
+    // What the folder holds, by name.
+    std::vector<std::wstring> Names() const {
+        std::vector<std::wstring> names;
+        for (const auto& entry : fs::directory_iterator(root_)) {
+            names.push_back(entry.path().filename().wstring());
+        }
+        return names;
+    }
 
     fs::path root_;
     Win32FileSystem files_ = WaitingOneSecond();
@@ -148,11 +156,7 @@ TEST_F(Win32FileSystemTest, LeftoversOfAnInterruptedRunGoTheTutorialsStay) {
     EXPECT_TRUE(files_.DiscardLeftovers(tutorial).ok());
     EXPECT_TRUE(files_.DiscardLeftovers(Path(L"V3_Zent.avi")).ok());
     EXPECT_TRUE(files_.DiscardLeftovers(Path(L"no folder\\V3_Zent.avi")).ok());
-    std::vector<std::wstring> left;
-    for (const auto& entry : fs::directory_iterator(root_)) {
-        left.push_back(entry.path().filename().wstring());
-    }
-    EXPECT_EQ(left, std::vector<std::wstring>{L"ZV_Zent.avi"});
+    EXPECT_EQ(Names(), std::vector<std::wstring>{L"ZV_Zent.avi"});
     EXPECT_EQ(Read(tutorial), "zent");
 }
 
@@ -178,11 +182,7 @@ TEST_F(Win32FileSystemTest, ReadOnlyFilesAreMovedAndReplaced) {
     EXPECT_EQ(Read(destination), "old");
     EXPECT_EQ(Attributes(destination) & kReadOnlyHidden, kReadOnlyHidden);
     ASSERT_TRUE(files_.RemoveFile(source).ok());
-    std::vector<std::wstring> left;
-    for (const auto& entry : fs::directory_iterator(root_)) {
-        left.push_back(entry.path().filename().wstring());
-    }
-    EXPECT_EQ(left, std::vector<std::wstring>{L"ZV_Zent.avi"});
+    EXPECT_EQ(Names(), std::vector<std::wstring>{L"ZV_Zent.avi"});
 }
 
 // The copy is flushed before it takes the name; if it cannot take it, the
@@ -236,7 +236,12 @@ TEST_F(Win32FileSystemTest, RemoveWaitsForAHolder) {
         const UniqueFile reader = holder();
         ASSERT_TRUE(reader);
         const ULONGLONG start = ::GetTickCount64();
-        ExpectError(files_.RemoveFile(held), 70);
+        const auto refused = files_.RemoveFile(held);
+        ExpectError(refused, 70);
+        // The failure names the operation and the file, in the system's words.
+        EXPECT_EQ(refused.error().cause, L"Deleting 'V4_Zent.avi': " +
+                                             platform::SystemMessage(ERROR_SHARING_VIOLATION) +
+                                             L" (32)");
         EXPECT_GE(::GetTickCount64() - start, 900u);
         EXPECT_LE(::GetTickCount64() - start, 3000u);
         EXPECT_TRUE(fs::exists(held));
@@ -263,8 +268,9 @@ TEST_F(Win32FileSystemTest, RemoveTakesOnlyTheName) {
     // A second name may lie anywhere: neither name is touched.
     const std::wstring linked = Write(L"V4_Zent.avi", content);
     ASSERT_TRUE(::CreateHardLinkW(Path(L"Backup.avi").c_str(), linked.c_str(), nullptr));
-    EXPECT_EQ(files_.RemoveFile(linked).error(), platform::RefusedLink());
-    EXPECT_EQ(files_.CopyReplacing(linked, Path(L"ZV_Zent.avi")).error(), platform::RefusedLink());
+    const RuntimeError refused = platform::RuntimeErrorFromWin32(platform::kErrorStoppedOnLink);
+    EXPECT_EQ(files_.RemoveFile(linked).error(), refused);
+    EXPECT_EQ(files_.CopyReplacing(linked, Path(L"ZV_Zent.avi")).error(), refused);
     EXPECT_EQ(Read(linked), content);
     EXPECT_EQ(Read(Path(L"Backup.avi")), content);
     EXPECT_FALSE(fs::exists(root_ / L"ZV_Zent.avi"));
@@ -296,8 +302,9 @@ TEST(RuntimeErrorFromWin32, ClassicNumbersAndTexts) {
         expected.win32Code = code;
         EXPECT_EQ(RuntimeErrorFromWin32(code), expected);
     }
-    EXPECT_EQ(platform::RefusedLink().number, 70);
-    EXPECT_EQ(platform::RefusedLink().description, L"File refused as a link");
+    const RuntimeError refused = RuntimeErrorFromWin32(platform::kErrorStoppedOnLink);
+    EXPECT_EQ(refused.number, 70);
+    EXPECT_EQ(refused.description, L"File refused as a link");
 
     // Anything else keeps the system's text and a number no caller mistakes.
     for (const DWORD code : {ERROR_INVALID_FUNCTION, ERROR_BAD_NETPATH, ERROR_DEV_NOT_EXIST,
