@@ -20,9 +20,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     windowClass.hInstance = instance;
     windowClass.lpszClassName = L"MinimalWindow";
     ::RegisterClassW(&windowClass);
-    const HWND window = ::CreateWindowW(L"MinimalWindow", L"Minimal window", WS_OVERLAPPEDWINDOW,
-                                        CW_USEDEFAULT, 0, 439, 262, nullptr, nullptr, instance,
-                                        nullptr);
+    const HWND window =
+        ::CreateWindowW(L"MinimalWindow", L"Minimal window", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0,
+                        439, 262, nullptr, nullptr, instance, nullptr);
     ::ShowWindow(window, showCommand);
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {

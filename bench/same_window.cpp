@@ -51,10 +51,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     RECT frame{0, 0, ui::TwipsToPixels(ui::kFrmUpdate.clientWidthTwips, dpi),
                ui::TwipsToPixels(ui::kFrmUpdate.clientHeightTwips, dpi)};
     ::AdjustWindowRectEx(&frame, kWindowStyle, FALSE, kWindowExStyle);
-    const HWND window = ::CreateWindowExW(
-        kWindowExStyle, ui::kFrmUpdate.className.data(), ui::kFrmUpdate.title.data(), kWindowStyle,
-        CW_USEDEFAULT, 0, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-        instance, nullptr);
+    const HWND window = ::CreateWindowExW(kWindowExStyle, ui::kFrmUpdate.className.data(),
+                                          ui::kFrmUpdate.title.data(), kWindowStyle, CW_USEDEFAULT,
+                                          0, frame.right - frame.left, frame.bottom - frame.top,
+                                          nullptr, nullptr, instance, nullptr);
 
     std::array<platform::UniqueFont, ui::kControls.size()> fonts;
     for (std::size_t i = 0; i < ui::kControls.size(); ++i) {
@@ -73,7 +73,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
             isStatus ? ui::kStandingBy.data() : entry.text.data(), style, box.left, box.top,
             box.width, box.height, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)),
             instance, nullptr);
-        const int size = isStatus ? ui::kNotifyLoadedHundredthsOfPoint : entry.font.hundredthsOfPoint;
+        const int size =
+            isStatus ? ui::kNotifyLoadedHundredthsOfPoint : entry.font.hundredthsOfPoint;
         fonts[i] = ui::MakeFont(entry.font, size, static_cast<UINT>(dpi));
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts[i].get()), FALSE);
     }

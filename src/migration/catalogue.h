@@ -7,11 +7,11 @@ namespace migration {
 
 // The tutorial videos, in the order in which a run visits them.
 inline constexpr std::array<std::wstring_view, 15> kTutorialCatalogue = {
-    L"Brasol.avi",         L"Tindel.avi",        L"Mavrek.avi",
-    L"KesselFasks.avi",    L"DornFask.avi",      L"WimbleFasks.avi",
-    L"Zent.avi",           L"HalvoMosk.avi",     L"GrenMosk.avi",
-    L"PrevaMosk.avi",      L"CorlyVashen.avi",   L"Stalver.avi",
-    L"Orbel_Finks.avi",    L"Orbel_Trasque.avi", L"Orbel_Trasque_Vashen.avi",
+    L"Brasol.avi",      L"Tindel.avi",        L"Mavrek.avi",
+    L"KesselFasks.avi", L"DornFask.avi",      L"WimbleFasks.avi",
+    L"Zent.avi",        L"HalvoMosk.avi",     L"GrenMosk.avi",
+    L"PrevaMosk.avi",   L"CorlyVashen.avi",   L"Stalver.avi",
+    L"Orbel_Finks.avi", L"Orbel_Trasque.avi", L"Orbel_Trasque_Vashen.avi",
 };
 
 // Where an old copy of a tutorial may be, relative to the install root, in the

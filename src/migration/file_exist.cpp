@@ -32,8 +32,8 @@ ProbeResult FileExist(const std::wstring& path, platform::FileSystem& files,
     if (!std::wstring_view(path).ends_with(kDriveRootEnding)) {
         return ProbeResult::False;
     }
-    const auto entry = files.FindFirstEntry(path + std::wstring(kListEverything),
-                                            platform::kListFolders);
+    const auto entry =
+        files.FindFirstEntry(path + std::wstring(kListEverything), platform::kListFolders);
     if (!entry.ok()) {
         return Report(entry.error(), desktop);
     }

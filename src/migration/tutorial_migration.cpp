@@ -21,13 +21,13 @@ std::wstring operator+(const std::wstring& left, std::wstring_view right) {
 }
 
 class Run {
-public:
+  public:
     explicit Run(const MigrationServices& services) : s_(services) {}
 
     void Execute() {
         s_.cursor.On();
         root_ = std::wstring(IsTrue(Probe(std::wstring(kRootSelector))) ? kRootWhenSelectorExists
-                                                                         : kRootOtherwise);
+                                                                        : kRootOtherwise);
         if (!Continue(s_.files.MakeFolder(root_)) ||
             !Continue(s_.files.MakeFolder(root_ + kTutorialsFolder))) {
             return;

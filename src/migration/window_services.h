@@ -7,7 +7,7 @@ namespace migration {
 
 // The status line of the main window, as the run sees it.
 class StatusLine {
-public:
+  public:
     virtual ~StatusLine() = default;
     // Replaces the whole text.
     virtual void Write(const std::wstring& text) = 0;
@@ -20,7 +20,7 @@ public:
 
 // The application-wide hourglass.
 class BusyCursor {
-public:
+  public:
     virtual ~BusyCursor() = default;
     virtual void On() = 0;
     virtual void Off() = 0;
@@ -28,7 +28,7 @@ public:
 
 // Where the system shows the progress of long work (the taskbar button).
 class WorkProgress {
-public:
+  public:
     virtual ~WorkProgress() = default;
     // A run that will move this many bytes begins.
     virtual void Start(std::uint64_t totalBytes) = 0;

@@ -9,7 +9,7 @@ namespace platform {
 // Raised once, when the program is asked to end; long operations on other
 // threads watch it and stop at their next step.
 class CancelSignal {
-public:
+  public:
     CancelSignal() : event_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
     void Raise() const noexcept {
@@ -27,7 +27,7 @@ public:
         return ::WaitForSingleObject(event_.get(), milliseconds) == WAIT_OBJECT_0;
     }
 
-private:
+  private:
     UniqueHandle event_;
 };
 

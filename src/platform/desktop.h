@@ -13,7 +13,7 @@ inline constexpr int kMessageBoxOkOnly = 0;
 
 // The user-interface services of the desktop that the tool calls.
 class Desktop {
-public:
+  public:
     virtual ~Desktop() = default;
 
     // Modal; returns once the user has dismissed the box.

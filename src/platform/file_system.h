@@ -13,7 +13,7 @@ inline constexpr std::uint32_t kListFolders = 16;
 // What the migration does to files. Paths are taken exactly as given. Copies and
 // removals act only on plain files with one name that lie where their paths say.
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
 
     // Length of an existing file, or 0 or more for an existing folder named

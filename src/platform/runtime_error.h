@@ -42,7 +42,7 @@ inline RuntimeError InternalError() { return {error::kInternalError, L"Internal 
 // The value of an operation, or the runtime error that stopped it.
 template <class T>
 class [[nodiscard]] Result {
-public:
+  public:
     Result(T value) : state_(std::in_place_index<0>, std::move(value)) {}
     Result(RuntimeError failure) : state_(std::in_place_index<1>, std::move(failure)) {}
 
@@ -50,20 +50,20 @@ public:
     const T& value() const { return std::get<0>(state_); }
     const RuntimeError& error() const { return std::get<1>(state_); }
 
-private:
+  private:
     std::variant<T, RuntimeError> state_;
 };
 
 template <>
 class [[nodiscard]] Result<void> {
-public:
+  public:
     Result() = default;
     Result(RuntimeError failure) : failure_(std::move(failure)) {}
 
     bool ok() const noexcept { return !failure_.has_value(); }
     const RuntimeError& error() const { return *failure_; }
 
-private:
+  private:
     std::optional<RuntimeError> failure_;
 };
 

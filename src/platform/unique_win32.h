@@ -10,7 +10,7 @@ namespace platform {
 
 template <class Traits>
 class UniqueAny {
-public:
+  public:
     using pointer = typename Traits::pointer;
 
     UniqueAny() noexcept = default;
@@ -35,7 +35,7 @@ public:
         }
     }
 
-private:
+  private:
     pointer value_ = Traits::Invalid();
 };
 
@@ -68,7 +68,7 @@ using UniqueModule = UniqueAny<HandleTraits<HMODULE, ::FreeLibrary>>;
 // Undoes an action at the end of a scope unless dismissed.
 template <class Action>
 class ScopeExit {
-public:
+  public:
     explicit ScopeExit(Action action) : action_(std::move(action)) {}
     ScopeExit(const ScopeExit&) = delete;
     ScopeExit& operator=(const ScopeExit&) = delete;
@@ -79,7 +79,7 @@ public:
     }
     void Dismiss() noexcept { armed_ = false; }
 
-private:
+  private:
     Action action_;
     bool armed_ = true;
 };

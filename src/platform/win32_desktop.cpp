@@ -18,7 +18,7 @@ constexpr DWORD kPaintPollMs = 50;
 // The one thread that runs the program's long operations, in the order given:
 // another thread would cost more working set than the work it does.
 class Win32Desktop::Worker {
-public:
+  public:
     static std::unique_ptr<Worker> Start() {
         auto worker = std::unique_ptr<Worker>(new Worker);
         worker->thread_.reset(::CreateThread(nullptr, 0, Loop, worker.get(), 0, nullptr));
@@ -40,18 +40,18 @@ public:
         ::WakeConditionVariable(&given_);
     }
 
-private:
+  private:
     Worker() = default;
 
     // Holds the lock for a scope, whatever leaves it.
     class Lock {
-    public:
+      public:
         explicit Lock(SRWLOCK& lock) : lock_(lock) { ::AcquireSRWLockExclusive(&lock_); }
         Lock(const Lock&) = delete;
         Lock& operator=(const Lock&) = delete;
         ~Lock() { ::ReleaseSRWLockExclusive(&lock_); }
 
-    private:
+      private:
         SRWLOCK& lock_;
     };
 
@@ -110,8 +110,7 @@ bool Win32Desktop::ProcessPendingEvents() {
 }
 
 void Win32Desktop::SetMousePointer(int pointerCode) {
-    overrideCursor_ =
-        pointerCode == kPointerHourglass ? ::LoadCursorW(nullptr, IDC_WAIT) : nullptr;
+    overrideCursor_ = pointerCode == kPointerHourglass ? ::LoadCursorW(nullptr, IDC_WAIT) : nullptr;
     ::SetCursor(overrideCursor_ != nullptr ? overrideCursor_ : ::LoadCursorW(nullptr, IDC_ARROW));
 }
 

@@ -13,7 +13,7 @@ namespace platform {
 // The desktop services on the calling thread's message queue. Create it on the
 // user-interface thread and use it only there.
 class Win32Desktop final : public Desktop {
-public:
+  public:
     Win32Desktop();
     Win32Desktop(const Win32Desktop&) = delete;
     Win32Desktop& operator=(const Win32Desktop&) = delete;
@@ -41,7 +41,7 @@ public:
     // Runs the message loop until the program is asked to end; returns its exit code.
     int RunMessageLoop();
 
-private:
+  private:
     class Worker;
 
     void Dispatch(const MSG& message);

@@ -54,13 +54,4 @@ RuntimeError RuntimeErrorFromWin32(DWORD code, const std::wstring& operation = {
 // The system's own text for a code, without the trailing line break.
 std::wstring SystemMessage(DWORD code);
 
-// Each error of the table once, as the status line shows it.
-inline std::vector<RuntimeError> ClassicRuntimeErrors() {
-    std::vector<RuntimeError> errors;
-    for (const ClassicError& classic : kClassicErrors) {
-        errors.push_back({classic.number, classic.description});
-    }
-    return errors;
-}
-
 }  // namespace platform

@@ -105,9 +105,8 @@ UniqueFile OpenName(const std::wstring& path, DWORD access, DWORD share, DWORD d
 std::wstring FinalPath(HANDLE file, DWORD volumeForm) {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length =
-            ::GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()),
-                                        FILE_NAME_NORMALIZED | volumeForm);
+        const DWORD length = ::GetFinalPathNameByHandleW(
+            file, path.data(), static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED | volumeForm);
         if (length == 0) {
             return {};
         }
@@ -356,8 +355,8 @@ DWORD CopyContent(const Context& context, HANDLE from, HANDLE to) {
 // followed, so what it points to does not count. Closed at once, since an open
 // handle would stop the rename that replaces it.
 bool NamesFolder(const std::wstring& path) {
-    const UniqueFile existing(OpenName(path, FILE_READ_ATTRIBUTES, kShareAll, OPEN_EXISTING,
-                                       FILE_FLAG_BACKUP_SEMANTICS));
+    const UniqueFile existing(
+        OpenName(path, FILE_READ_ATTRIBUTES, kShareAll, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
     return existing && HasAttribute(AttributesOf(existing.get()), FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -411,8 +410,7 @@ DWORD CopyDurably(const Context& context, const std::wstring& source,
     if (const DWORD failed = CreateNew(context, TemporaryCopyName(destination), out)) {
         return failed;
     }
-    ScopeExit discardTemporary(
-        [&] { static_cast<void>(DeleteThrough(context, out.get(), true)); });
+    ScopeExit discardTemporary([&] { static_cast<void>(DeleteThrough(context, out.get(), true)); });
 
     if (const DWORD failed = CopyContent(context, data ? data.get() : in.get(), out.get())) {
         return failed;
@@ -432,9 +430,8 @@ DWORD CopyDurably(const Context& context, const std::wstring& source,
                                   replaced.Leave(context, destination) != ERROR_SUCCESS)) {
         replaced.removal.file.reset();
     }
-    if (!context.Allows(L"rename") || !WaitOutHolders(context, [&] {
-            return RenameThrough(out.get(), destination, true);
-        })) {
+    if (!context.Allows(L"rename") ||
+        !WaitOutHolders(context, [&] { return RenameThrough(out.get(), destination, true); })) {
         const DWORD failure = LastError();
         if (replaced.removal.file) {
             replaced.Return(destination);
@@ -559,7 +556,8 @@ Result<void> Win32FileSystem::MakeFolder(const std::wstring& path) {
 Result<void> Win32FileSystem::CopyReplacing(const std::wstring& source,
                                             const std::wstring& destination) {
     const Context context{options_, bytesCopied_};
-    return RunBlocking(options_.runner, L"Copying " + Quoted(source) + L" to " + Quoted(destination),
+    return RunBlocking(options_.runner,
+                       L"Copying " + Quoted(source) + L" to " + Quoted(destination),
                        [&] { return CopyDurably(context, source, destination); });
 }
 

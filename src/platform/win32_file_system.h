@@ -29,7 +29,7 @@ struct FileSystemOptions {
 };
 
 class Win32FileSystem final : public FileSystem {
-public:
+  public:
     explicit Win32FileSystem(FileSystemOptions options = {});
 
     Result<std::int64_t> QueryLength(const std::wstring& path) override;
@@ -44,7 +44,7 @@ public:
     // Every byte that copies have written so far; read from any thread.
     std::uint64_t BytesCopied() const noexcept { return bytesCopied_.load(); }
 
-private:
+  private:
     FileSystemOptions options_;
     std::atomic<std::uint64_t> bytesCopied_{0};
 };

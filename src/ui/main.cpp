@@ -18,8 +18,8 @@ namespace {
 constexpr wchar_t kSingleInstanceMutex[] = L"Global\\UpdateTutorialPath.ZV_CheckFiles";
 
 void BringRunningCopyToFront() {
-    if (const HWND running = ::FindWindowW(ui::kFrmUpdate.className.data(),
-                                           ui::kFrmUpdate.title.data())) {
+    if (const HWND running =
+            ::FindWindowW(ui::kFrmUpdate.className.data(), ui::kFrmUpdate.title.data())) {
         if (::IsIconic(running)) {
             ::ShowWindow(running, SW_RESTORE);
         }

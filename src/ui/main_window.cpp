@@ -27,8 +27,6 @@ constexpr UINT kLabelTextFormat =
 // Often enough to look alive, seldom enough to cost nothing.
 constexpr UINT kProgressIntervalMs = 250;
 
-using UniqueDc = platform::UniqueAny<platform::HandleTraits<HDC, ::DeleteDC>>;
-
 COLORREF ToColorRef(std::uint32_t oleColour) {
     if ((oleColour & 0x80000000u) != 0) {
         return ::GetSysColor(static_cast<int>(oleColour & 0xFFu));
@@ -280,7 +278,7 @@ void MainWindow::ApplyFont(ControlId id) {
 int MainWindow::FittingStatusSize() const {
     int size = kNotifyLoadedHundredthsOfPoint;
     RECT box;
-    const UniqueDc dc(::CreateCompatibleDC(nullptr));
+    const platform::UniqueDc dc(::CreateCompatibleDC(nullptr));
     if (statusText_.empty() || !dc || !::GetClientRect(Control(ControlId::lblNotify), &box)) {
         return size;
     }
@@ -504,8 +502,9 @@ LRESULT MainWindow::OnControlColour(HDC dc, HWND control) {
 void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
     dpi_ = dpi;
     // The system's rectangle keeps the window where it was on the screen.
-    ::SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(window_, nullptr, suggested.left, suggested.top,
+                   suggested.right - suggested.left, suggested.bottom - suggested.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
     SetIcons();
     LayOut();
     UpdateStatusTip();

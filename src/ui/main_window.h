@@ -27,7 +27,7 @@ bool NeedsSystemColours(bool highContrast, COLORREF windowText, COLORREF buttonT
 class MainWindow final : public migration::StatusLine,
                          public migration::BusyCursor,
                          public migration::WorkProgress {
-public:
+  public:
     // bytesCopied, where given, is what the file system has copied so far: the
     // taskbar button's progress.
     MainWindow(platform::Win32Desktop& desktop, platform::FileSystem& files,
@@ -53,7 +53,7 @@ public:
     void Start(std::uint64_t totalBytes) override;
     void Finish() override;
 
-private:
+  private:
     struct ControlState {
         HWND window = nullptr;
         platform::UniqueFont font;

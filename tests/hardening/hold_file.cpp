@@ -12,8 +12,7 @@ int wmain(int argc, wchar_t** argv) {
     if (argc < 4) {
         return 2;
     }
-    const DWORD share =
-        std::wstring(argv[2]) == L"none" ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE;
+    const DWORD share = std::wstring(argv[2]) == L"none" ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE;
     const HANDLE file = ::CreateFileW(argv[1], GENERIC_READ, share, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {

@@ -128,14 +128,17 @@ TEST_F(RunTest, ReadOnlyCopiesMoveAndTheTotalIsWhatMoves) {
     files.AddFile(kTut + L"ZV_Brasol.avi", "old", true);
     files.AddFile(kTut + L"Zent.avi", "123");
     struct : migration::WorkProgress {
-        void Start(std::uint64_t total) override { log.push_back(L"Start " + std::to_wstring(total)); }
+        void Start(std::uint64_t total) override {
+            log.push_back(L"Start " + std::to_wstring(total));
+        }
         void Finish() override { log.push_back(L"Finish"); }
         std::vector<std::wstring> log;
     } progress;
     migration::CheckTutorialFiles({files, desktop, status, cursor, &progress});
 
     EXPECT_EQ(progress.log, (std::vector<std::wstring>{L"Start 8", L"Finish"}));
-    EXPECT_EQ(files.Nodes().at(kTut + L"ZV_Brasol.avi"), (FakeFileSystem::Node{false, "12345", true}));
+    EXPECT_EQ(files.Nodes().at(kTut + L"ZV_Brasol.avi"),
+              (FakeFileSystem::Node{false, "12345", true}));
     EXPECT_FALSE(files.Has(kTut + L"V3_Brasol.avi"));
     EXPECT_EQ(files.Content(kTut + L"ZV_Zent.avi"), "123");
     ExpectWritesThenFinal(15, kDone);

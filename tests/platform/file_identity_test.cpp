@@ -32,8 +32,8 @@ TEST(FileIdentity, OnlyNameSurrogatesRedirectAndOnlyTheSameFileMatches) {
     for (const Tag& tag : kTags) {
         EXPECT_EQ(platform::RedirectsName(kAttributeReparsePoint | 0x20, tag.value), tag.redirects)
             << std::hex << tag.value;
-        EXPECT_FALSE(platform::RedirectsName(0x20, tag.value)) << "no reparse point: " << std::hex
-                                                                << tag.value;
+        EXPECT_FALSE(platform::RedirectsName(0x20, tag.value))
+            << "no reparse point: " << std::hex << tag.value;
     }
 
     constexpr platform::FileIdentity kFile{0x1234ABCD, 0x0001000000000042};

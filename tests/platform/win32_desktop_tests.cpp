@@ -41,15 +41,15 @@ LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 }
 
 class Win32DesktopTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         WNDCLASSW windowClass{};
         windowClass.lpfnWndProc = CountingProc;
         windowClass.hInstance = ::GetModuleHandleW(nullptr);
         windowClass.lpszClassName = L"ZvDesktopTest";
         ::RegisterClassW(&windowClass);
-        window_ = ::CreateWindowW(L"ZvDesktopTest", L"test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
-                                  0, 200, 100, nullptr, nullptr, windowClass.hInstance, nullptr);
+        window_ = ::CreateWindowW(L"ZvDesktopTest", L"test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                  200, 100, nullptr, nullptr, windowClass.hInstance, nullptr);
         ASSERT_NE(window_, nullptr);
         ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&counts_));
         desktop_.SetMainWindow(window_);

@@ -27,11 +27,10 @@ using platform::Win32FileSystem;
 namespace {
 
 class Win32FileSystemTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        root_ = fs::temp_directory_path() /
-                (L"zv_fs_" + std::to_wstring(::GetCurrentProcessId()) + L"_" +
-                 std::to_wstring(::GetTickCount64()));
+        root_ = fs::temp_directory_path() / (L"zv_fs_" + std::to_wstring(::GetCurrentProcessId()) +
+                                             L"_" + std::to_wstring(::GetTickCount64()));
         fs::create_directories(root_);
     }
     void TearDown() override {
@@ -76,8 +75,8 @@ protected:
 
 void ExpectError(const platform::Result<void>& result, std::int32_t number) {
     ASSERT_FALSE(result.ok());
-    EXPECT_EQ(result.error().number, number) << std::string(result.error().description.begin(),
-                                                            result.error().description.end());
+    EXPECT_EQ(result.error().number, number)
+        << std::string(result.error().description.begin(), result.error().description.end());
 }
 
 TEST_F(Win32FileSystemTest, LengthOfFilesAndFolders) {
@@ -307,8 +306,8 @@ TEST(RuntimeErrorFromWin32, ClassicNumbersAndTexts) {
     EXPECT_EQ(refused.description, L"File refused as a link");
 
     // Anything else keeps the system's text and a number no caller mistakes.
-    for (const DWORD code : {ERROR_INVALID_FUNCTION, ERROR_BAD_NETPATH, ERROR_DEV_NOT_EXIST,
-                             ERROR_SUCCESS}) {
+    for (const DWORD code :
+         {ERROR_INVALID_FUNCTION, ERROR_BAD_NETPATH, ERROR_DEV_NOT_EXIST, ERROR_SUCCESS}) {
         const RuntimeError error = RuntimeErrorFromWin32(code);
         EXPECT_NE(error.number, 53);
         EXPECT_NE(error.number, 75);

@@ -28,9 +28,8 @@ namespace {
 
 using platform::Result;
 using platform::RuntimeError;
+using platform::UniqueDc;
 using ui::ControlId;
-
-using UniqueDc = platform::UniqueAny<platform::HandleTraits<HDC, ::DeleteDC>>;
 
 constexpr wchar_t kRootSelector[] = L"C:\\Program Files (x86)";
 
@@ -496,14 +495,8 @@ TEST_F(MainWindowTest, EveryErrorReportShowsInFull) {
         RECT suggested{40, 30, 800, 600};
         ::SendMessageW(Main(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                        reinterpret_cast<LPARAM>(&suggested));
-        std::vector<RuntimeError> errors = {platform::RefusedLink()};
-        for (const DWORD code :
-             {ERROR_INTERNAL_ERROR, ERROR_NOT_ENOUGH_MEMORY, ERROR_INVALID_NAME,
-              ERROR_FILE_NOT_FOUND, ERROR_READ_FAULT, ERROR_DISK_FULL, ERROR_TOO_MANY_OPEN_FILES,
-              ERROR_NOT_READY, ERROR_ACCESS_DENIED, ERROR_ALREADY_EXISTS, ERROR_PATH_NOT_FOUND}) {
-            errors.push_back(platform::RuntimeErrorFromWin32(code));  // one of each description
-        }
-        for (const RuntimeError& error : errors) {
+        for (const platform::ClassicError& classic : platform::kClassicErrors) {
+            const RuntimeError error{classic.number, classic.description};
             files_.copyFailure = error;
             ::SendMessageW(Control(ControlId::cmdBegin), BM_CLICK, 0, 0);
             const std::wstring report = TextOf(status);
