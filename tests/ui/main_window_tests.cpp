@@ -106,11 +106,6 @@ const AtDpi& LayoutAt(int dpi) {
     return kLayouts[0];
 }
 
-int ExpectedSystemDpi() {
-    const char* configured = std::getenv("ZV_EXPECTED_DPI");
-    return configured != nullptr ? std::atoi(configured) : 96;
-}
-
 std::string NameOf(ControlId id) {
     const std::wstring_view name = ui::Definition(id).name;
     return std::string(name.begin(), name.end());
@@ -168,12 +163,7 @@ class MainWindowTest : public ::testing::Test {
         return font;
     }
 
-    static std::wstring TextOf(HWND window) {
-        std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-        text.resize(static_cast<std::size_t>(
-            ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-        return text;
-    }
+    static std::wstring TextOf(HWND window) { return driver::ReadText(window).value_or(L"?"); }
 
     // The text of the status line's tooltip.
     std::wstring StatusTip() const {
@@ -311,7 +301,8 @@ TEST_F(MainWindowTest, EachWindowHasItsClassTextStyleAndFont) {
 // Laid out from the twips at the system resolution, and again at each new one
 // in the rectangle that the system suggests.
 TEST_F(MainWindowTest, LaidOutFromTheTwipsAtEachResolution) {
-    const int dpi = ExpectedSystemDpi();
+    const char* configured = std::getenv("ZV_EXPECTED_DPI");
+    const int dpi = configured != nullptr ? std::atoi(configured) : 96;
     ASSERT_EQ(static_cast<int>(platform::SystemDpi()), dpi);
     EXPECT_EQ(static_cast<int>(window_.Dpi()), dpi);
     EXPECT_EQ(ClientSize().cx, LayoutAt(dpi).client.cx);
@@ -340,10 +331,8 @@ TEST_F(MainWindowTest, LaidOutFromTheTwipsAtEachResolution) {
 TEST_F(MainWindowTest, DpiFallbacksAgreeWithTheNewerFunctions) {
     constexpr platform::DpiFunctions kWindows7{};
     const platform::DpiFunctions& newer = platform::SystemDpiFunctions();
-    ASSERT_NE(newer.getDpiForWindow, nullptr);
-    ASSERT_NE(newer.getDpiForSystem, nullptr);
-    ASSERT_NE(newer.systemParametersInfoForDpi, nullptr);
-    ASSERT_NE(newer.getSystemMetricsForDpi, nullptr);
+    ASSERT_TRUE(newer.getDpiForWindow && newer.getDpiForSystem &&
+                newer.systemParametersInfoForDpi && newer.getSystemMetricsForDpi);
 
     const UINT dpi = platform::SystemDpi(newer);
     EXPECT_EQ(platform::SystemDpi(kWindows7), dpi);

@@ -93,9 +93,9 @@ clear_install
 seed V3_Orbel_Trasque_Vashen.avi
 ln "$tutorials/V3_Orbel_Trasque_Vashen.avi" "$tutorials/../second name"  # refused as a link
 check "the tool starts for a failing run" start_tool || exit 1
-announced=$(drive announced-run 30000)
+read -r announced status < <(drive announced-run 30000)
 check "the run stops with its error report" \
-    test "$(drive status)" = "Reading 'Orbel_Trasque_Vashen.avi' Tutorial  70: File refused as a link"
+    test "$status" = "Reading 'Orbel_Trasque_Vashen.avi' Tutorial  70: File refused as a link"
 check "each of the run's 16 status texts raised one live-region event ($announced)" \
     test "$announced" = 16
 screenshot

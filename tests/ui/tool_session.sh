@@ -23,12 +23,12 @@ restore_settings() {
     local i key name type previous
     for ((i = ${#saved_settings[@]} - 1; i >= 0; i--)); do
         IFS='|' read -r key name type previous <<<"${saved_settings[i]}"
-        if [ -z "$previous" ]; then
+        previous=${previous#=}
+        [ "$type" = REG_DWORD ] && [ -n "$previous" ] && previous=$((previous))  # reg prints hex
+        if [ -z "${saved_settings[i]##*|}" ]; then
             wine_run reg delete "$key" /v "$name" /f >/dev/null 2>&1
-        elif [ "$type" = REG_DWORD ]; then
-            wine_run reg add "$key" /v "$name" /t "$type" /d "$((${previous#=}))" /f >/dev/null
         else
-            wine_run reg add "$key" /v "$name" /t "$type" /d "${previous#=}" /f >/dev/null
+            wine_run reg add "$key" /v "$name" /t "$type" /d "$previous" /f >/dev/null
         fi
     done
     saved_settings=()

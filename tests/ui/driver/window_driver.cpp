@@ -1,7 +1,5 @@
 #include "window_driver.h"
 
-#include <algorithm>
-#include <cwchar>
 #include <regex>
 
 #include "platform/system_api.h"
@@ -50,11 +48,7 @@ std::optional<std::wstring> ReadText(HWND window, DWORD timeoutMs) {
 }
 
 std::optional<std::wstring> ReadStatus() {
-    const HWND window = FindMainWindow();
-    if (window == nullptr) {
-        return std::nullopt;
-    }
-    return ReadText(FindControl(window, ui::ControlId::lblNotify));
+    return ReadText(FindControl(FindMainWindow(), ui::ControlId::lblNotify));
 }
 
 bool IsFinalStatus(const std::wstring& status) {
@@ -66,12 +60,12 @@ HWND WaitForMainWindow(DWORD timeoutMs, DWORD processId) {
     WaitUntil(
         [&] {
             window = FindMainWindow(processId);
-            return window != nullptr && ::IsWindowVisible(window) &&
+            return ::IsWindowVisible(window) &&
                    ReadText(FindControl(window, ui::ControlId::lblNotify)) ==
                        std::wstring(ui::kStandingBy);
         },
         timeoutMs);
-    return window != nullptr && ::IsWindowVisible(window) ? window : nullptr;
+    return ::IsWindowVisible(window) ? window : nullptr;
 }
 
 bool PostBegin(HWND mainWindow) {
@@ -117,31 +111,6 @@ std::optional<DWORD> CloseAndWait(HWND mainWindow, DWORD timeoutMs) {
     return exitCode;
 }
 
-HWND FindThreadWindow(HWND mainWindow, const std::wstring& title) {
-    const DWORD thread = ::GetWindowThreadProcessId(mainWindow, nullptr);
-    for (HWND window = nullptr;
-         (window = ::FindWindowExW(nullptr, window, nullptr, title.c_str())) != nullptr;) {
-        if (::GetWindowThreadProcessId(window, nullptr) == thread && ::IsWindowVisible(window)) {
-            return window;
-        }
-    }
-    return nullptr;
-}
-
-std::wstring MessageBoxPrompt(HWND box) {
-    std::wstring prompt;
-    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t className[32] = {};
-        ::GetClassNameW(child, className, 32);
-        if (_wcsicmp(className, L"Static") == 0) {
-            prompt += ReadText(child).value_or(L"");
-        }
-    }
-    return prompt;
-}
-
-void PressOk(HWND box) { ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
-
 std::string ToUtf8(const std::wstring& text) {
     if (text.empty()) {
         return {};
@@ -152,11 +121,6 @@ std::string ToUtf8(const std::wstring& text) {
     ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), size,
                           nullptr, nullptr);
     return utf8;
-}
-
-std::wstring WindowsPathOf(std::wstring unixPath) {
-    std::replace(unixPath.begin(), unixPath.end(), L'/', L'\\');
-    return L"Z:" + unixPath;
 }
 
 }  // namespace driver

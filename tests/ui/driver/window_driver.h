@@ -71,17 +71,6 @@ std::optional<Started> StartProgram(const std::wstring& program, std::wstring co
 // The process that owns a window, opened with the given access; empty on failure.
 platform::UniqueHandle OpenWindowProcess(HWND window, DWORD access);
 
-// A window of the process's thread with the given title, such as a message box.
-HWND FindThreadWindow(HWND mainWindow, const std::wstring& title);
-
-// The prompt of a message box: the text of its static controls.
-std::wstring MessageBoxPrompt(HWND box);
-
-void PressOk(HWND box);
-
 std::string ToUtf8(const std::wstring& text);
-
-// A Unix path as Wine's Z: drive shows it.
-std::wstring WindowsPathOf(std::wstring unixPath);
 
 }  // namespace driver

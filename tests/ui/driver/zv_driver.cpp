@@ -5,7 +5,6 @@
 //                       see an earlier run's final text; run waits for its own)
 //   run [ms]            press Begin, wait for the run to end, print the status
 //   wait-finished [ms]  wait for "We're Done!" or an error report, print it
-//   status              print the status line
 //   rect NAME           print "left top right bottom" on the screen (physical pixels) of
 //                       cmdBegin, cmdExit, lblNotify, window or client
 //   close               close the window, wait for the process, print its exit code
@@ -19,7 +18,7 @@
 //                       cursor, print "arrow", "wait" or "other" and the cursor handle
 //   modules             print the path of every module loaded into the tool
 //   announced-run [ms]  press Begin, wait for the run to end, print how many live-region
-//                       events the status line raised, caught by a WinEvent hook
+//                       events the status line raised (a WinEvent hook), then the status
 //
 // Exit codes: 0 success ("We're Done!" for run and wait-finished), 3 the run
 // ended with an error report, 1 failure or timeout, 2 usage.
@@ -54,6 +53,18 @@ int Fail(const wchar_t* message) {
 DWORD TimeoutArgument(int argc, wchar_t** argv, int index) {
     return argc > index ? static_cast<DWORD>(std::wcstoul(argv[index], nullptr, 10))
                         : kDefaultTimeoutMs;
+}
+
+// Polls the status line until it shows a run's end, calling between() after each look.
+template <class Between>
+std::wstring WaitFinal(DWORD timeoutMs, Between between) {
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    std::wstring status;
+    while (!driver::IsFinalStatus(status = driver::ReadStatus().value_or(L"")) &&
+           ::GetTickCount64() < deadline) {
+        between();
+    }
+    return status;
 }
 
 int PrintFinal(const std::wstring& status) {
@@ -94,36 +105,28 @@ int PrintPeakMemory(HWND window) {
     return 0;
 }
 
-// Moves the pointer over the middle of a control that sets no cursor of its own,
-// and returns once the window has taken the move, and with it WM_SETCURSOR;
-// false if another window covers that point.
-bool HoverOver(HWND window, ui::ControlId id) {
-    RECT rect{};
-    if (!::GetWindowRect(driver::FindControl(window, id), &rect)) {
-        return false;
-    }
-    const POINT target{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-    const HWND under = ::WindowFromPoint(target);
-    if (under != window && !::IsChild(window, under)) {
-        return false;
-    }
-    // A move onto the pointer's own place makes no mouse message: come from a pixel away.
-    DWORD_PTR ignored = 0;
-    for (const LONG offset : {1L, 0L}) {
-        ::SetCursorPos(target.x + offset, target.y + offset);
-        // The move is queued input, taken after any sent message: give it a moment.
-        ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &ignored);
-        ::Sleep(100);
-    }
-    return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &ignored) != 0;
-}
-
 // Told apart by the system cursors' handles, which every process shares on
 // Windows. Wine loads a copy of each into every process, so that there a cursor
 // set by the tool is always "other" (see x_pointer.cpp).
 int PrintPointer(HWND window) {
-    if (!HoverOver(window, ui::ControlId::lblNotify)) {
+    RECT rect{};
+    ::GetWindowRect(driver::FindControl(window, ui::ControlId::lblNotify), &rect);
+    const POINT target{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    const HWND under = ::WindowFromPoint(target);
+    if (under != window && !::IsChild(window, under)) {
         return Fail(L"cannot put the pointer over the status line");
+    }
+    // A move onto the pointer's own place makes no mouse message: come from a pixel
+    // away. The move is queued input, taken after any sent message: give it a moment.
+    DWORD_PTR ignored = 0;
+    for (const LONG offset : {1L, 0L}) {
+        ::SetCursorPos(target.x + offset, target.y + offset);
+        ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &ignored);
+        ::Sleep(100);
+    }
+    // Once the window has taken the move, it has set its cursor (WM_SETCURSOR).
+    if (!::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &ignored)) {
+        return Fail(L"the window does not answer");
     }
     CURSORINFO shown{};
     shown.cbSize = sizeof(shown);
@@ -205,18 +208,13 @@ int AnnouncedRun(HWND window, DWORD timeoutMs) {
     if (!driver::PostBegin(window)) {
         return Fail(L"cannot press Begin");
     }
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    std::wstring status;
-    while (!driver::IsFinalStatus(status = driver::ReadStatus().value_or(L"")) &&
-           ::GetTickCount64() < deadline) {
-        HandleMessagesFor(20);
-    }
+    const std::wstring status = WaitFinal(timeoutMs, [] { HandleMessagesFor(20); });
     // The event of the last text follows the text: once the tool answers, the
     // run has returned and raised it.
     DWORD_PTR ignored = 0;
     ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
     HandleMessagesFor(500);
-    Print(std::to_wstring(g_announcements.count));
+    Print(std::to_wstring(g_announcements.count) + L" " + status);
     return driver::IsFinalStatus(status) ? 0 : Fail(L"the run did not end in time");
 }
 
@@ -234,18 +232,13 @@ int TimedRun(HWND window, DWORD timeoutMs) {
         return Fail(L"cannot press Begin");
     }
     std::vector<double> replies;
-    std::wstring status;
-    while (NowMs() - start < timeoutMs) {
+    const std::wstring status = WaitFinal(timeoutMs, [&] {
         const double asked = NowMs();
         DWORD_PTR ignored = 0;
         ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
         replies.push_back(NowMs() - asked);
-        status = driver::ReadStatus().value_or(L"");
-        if (driver::IsFinalStatus(status)) {
-            break;
-        }
         ::Sleep(20);
-    }
+    });
     const double elapsed = NowMs() - start;
     std::sort(replies.begin(), replies.end());
     const double worst = replies.empty() ? 0 : replies.back();
@@ -314,13 +307,8 @@ int wmain(int argc, wchar_t** argv) {
         return driver::WaitForMainWindow(TimeoutArgument(argc, argv, 2)) ? 0 : Fail(L"no window");
     }
     if (command == L"wait-finished") {
-        std::wstring status;
-        if (!driver::WaitUntil(
-                [&] {
-                    status = driver::ReadStatus().value_or(L"");
-                    return driver::IsFinalStatus(status);
-                },
-                TimeoutArgument(argc, argv, 2))) {
+        const std::wstring status = WaitFinal(TimeoutArgument(argc, argv, 2), [] { ::Sleep(20); });
+        if (!driver::IsFinalStatus(status)) {
             Print(status);
             return Fail(L"the run did not end in time");
         }
@@ -346,14 +334,6 @@ int wmain(int argc, wchar_t** argv) {
             return Fail(L"the run did not end in time");
         }
         return PrintFinal(driver::ReadStatus().value_or(L""));
-    }
-    if (command == L"status") {
-        const auto status = driver::ReadStatus();
-        if (!status) {
-            return Fail(L"the window does not answer");
-        }
-        Print(*status);
-        return 0;
     }
     if (command == L"rect" && argc > 2) {
         return PrintRect(window, argv[2]);
