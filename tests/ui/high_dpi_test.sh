@@ -18,13 +18,11 @@ check "the in-process checks pass at 120 DPI" eval '((status == 0)) && grep -q "
 
 # Screen rectangles of the real tool, relative to its client area: "left top width height".
 relative() {
-    local l t r b
-    read -r l t r b < <(drive rect "$1")
-    echo "$((l - cl)) $((t - ct)) $((r - l)) $((b - t))"
+    local l t w h && read -r l t w h < <(inside "$1") && echo "$((l - cl)) $((t - ct)) $w $h"
 }
 if check "the tool starts at 120 DPI" start_tool; then
-    read -r cl ct cr cb < <(drive rect client)
-    check "the tool's client area is 549 x 328" test "$((cr - cl)) $((cb - ct))" = "549 328"
+    read -r cl ct cw ch < <(inside client)
+    check "the tool's client area is 549 x 328" test "$cw $ch" = "549 328"
     check "Begin is at 143,201, 101 x 42" test "$(relative cmdBegin)" = "143 201 101 42"
     check "Exit is at 358,296, 160 x 29" test "$(relative cmdExit)" = "358 296 160 29"
     check "the status line is at 24,248, 492 x 43" test "$(relative lblNotify)" = "24 248 492 43"

@@ -10,9 +10,9 @@ export DISPLAY=$(cat "$state/display")
 
 # Clicks, or with "--repeat 2" double-clicks, the middle of a control.
 click() { # control, xdotool click options...
-    local left top right bottom
-    read -r left top right bottom < <(drive rect "$1") || return 1
-    xdotool mousemove $(((left + right) / 2)) $(((top + bottom) / 2)) click "${@:2}" 1
+    local l t w h
+    read -r l t w h < <(inside "$1") || return 1
+    xdotool mousemove $((l + w / 2)) $((t + h / 2)) click "${@:2}" 1
 }
 
 clear_install

@@ -51,12 +51,6 @@ check "Exit has a frame on all four sides" all framed 286 248 413 248 300 237 30
 check "the Exit button's caption is drawn" dark 350 248
 end_tool
 
-# A control's screen rectangle, inset by some pixels, as "left top width height".
-inside() { # control inset
-    local l t r b
-    read -r l t r b < <(drive rect "$1")
-    echo "$((l + $2)) $((t + $2)) $((r - l - 2 * $2)) $((b - t - 2 * $2))"
-}
 crop() { convert "$state/screen.png" -crop "${3}x${4}+${1}+${2}" +repage "${@:5}"; }
 # The lines of text in a rectangle: the runs of rows that hold a pixel far
 # from the background (the colour at its top left), as "count lowest_row height".

@@ -43,6 +43,12 @@ seed() { # names... under the Tutorials folder, each holding its own name
     for name; do printf 'content of %s\n' "$name" >"$tutorials/$name"; done
 }
 has() { [ "$(cat "$tutorials/$1" 2>/dev/null)" = "content of $2" ]; }
+# A control's screen rectangle, inset by some pixels, as "left top width height".
+inside() { # control [inset]
+    local l t r b i=${2:-0}
+    read -r l t r b < <(drive rect "$1") || return 1
+    echo "$((l + i)) $((t + i)) $((r - l - 2 * i)) $((b - t - 2 * i))"
+}
 # Starts the tool in the background (its process is $tool) and waits until it is loaded.
 start_tool() {
     wine_run "$exe" &
