@@ -70,11 +70,9 @@ std::vector<std::wstring> FakeFileSystem::Paths(Op op) const {
 
 const FakeFileSystem::Fault* FakeFileSystem::Enter(Op op, const std::wstring& path,
                                                    const std::wstring& second) {
-    const int index = static_cast<int>(Paths(op).size());
-    calls_.push_back({op, path, second});
+    calls_.push_back({op, path});
     for (const Fault& f : faults_) {
-        if (f.op == op && (f.callIndex < 0 || f.callIndex == index) &&
-            (f.path.empty() || f.path == path || f.path == second)) {
+        if (f.op == op && (f.path.empty() || f.path == path || f.path == second)) {
             return &f;
         }
     }

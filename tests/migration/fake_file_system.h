@@ -36,13 +36,11 @@ class FakeFileSystem : public platform::FileSystem {
     struct Fault {
         Op op;
         std::int32_t number;
-        int callIndex = -1;      // Counted from 0 per operation; -1 for every call.
         std::wstring path = {};  // Source or destination named; empty for any path.
     };
     struct Call {
         Op op;
         std::wstring path;
-        std::wstring second;  // Copy destination.
     };
     struct Failure {
         Op op;

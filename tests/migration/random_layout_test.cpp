@@ -80,7 +80,7 @@ FakeFileSystem::Fault RandomFault(std::mt19937& rng, const model::Snapshot& file
     }
     static const std::int32_t kNumbers[] = {53, 61, 70, 75, 76, 57, 5, -1};
     const std::int32_t number = kNumbers[pick(6) == 5 ? 5 + pick(3) : pick(5)];
-    return {op, number, -1, path};
+    return {op, number, path};
 }
 
 void CheckOneLayout(std::uint32_t seed) {

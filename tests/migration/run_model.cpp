@@ -16,11 +16,6 @@ std::wstring Join(std::wstring left, std::wstring_view middle, std::wstring_view
     return left.append(middle).append(right);
 }
 
-bool IsFolder(const Snapshot& files, const std::wstring& path) {
-    const auto node = files.find(path);
-    return path == L"C:" || (node != files.end() && node->second.folder);
-}
-
 }  // namespace
 
 std::wstring RootOf(const Snapshot& files) {
@@ -39,8 +34,9 @@ Outcome AfterRun(Snapshot files, const Fault& fault) {
     for (const auto& folder : {root, Join(root, migration::kTutorialsFolder)}) {
         if (fails(Op::MakeFolder, folder)) {
             if (fault.stops) return {files, 0};
-        } else if (!files.contains(folder) &&
-                   IsFolder(files, folder.substr(0, folder.rfind(L'\\')))) {
+        } else if (const auto parent = folder.substr(0, folder.rfind(L'\\'));
+                   !files.contains(folder) &&
+                   (parent == L"C:" || (files.contains(parent) && files.at(parent).folder))) {
             files[folder].folder = true;
         }
     }
