@@ -89,11 +89,7 @@ void CheckOneLayout(std::uint32_t seed) {
     const FakeFileSystem::Fault fault = RandomFault(rng, files.Nodes());
     files.Inject(fault);
     const model::Snapshot before = files.Nodes();
-    // A fault in the root selector's probe makes it count as absent.
-    const bool selectorFails =
-        fault.op == Op::QueryLength && fault.path == migration::kRootSelector;
-    const std::wstring root =
-        selectorFails ? L"C:\\Program Files\\Zorvel Pro" : model::RootOf(before);
+    const std::wstring root = model::RootOf(before, {fault.op, fault.path});
     fakes::FakeWindow run;
     run.Run(files);
     const model::Snapshot& after = files.Nodes();
