@@ -18,9 +18,6 @@ enum class Op {
     DiscardLeftovers
 };
 
-// A runtime error with the platform's description for the numbers the tool meets.
-platform::RuntimeError Error(std::int32_t number);
-
 // An in-memory tree of drives, folders and files with Windows semantics. Paths
 // are compared exactly: the run builds every path from the same constants, so
 // folding case would only hide a misspelt one. Drives ("C:") always exist.
