@@ -68,8 +68,6 @@ if ((control_count == 0)); then
 elif ((control_count < ${#decoys[@]})); then
     fail "a careless program loaded only $control_count of ${#decoys[@]} decoys ($by_control): the others prove nothing"
     tr -d '\r' <"$state/planted.log"
-else
-    echo "ok: a careless program beside the decoys loaded all $control_count of them"
 fi
 rm -f "$downloads"/*.loaded "$state/planted.log"
 
@@ -96,10 +94,7 @@ finish_planted 15 || fail "the tool did not end"
 
 by_tool=$(markers)
 tool_count=$(wc -w <<<"$by_tool")
-if ((tool_count > 0)); then
-    fail "the tool loaded $tool_count planted DLLs: $by_tool"
-else
-    echo "ok: the tool loaded none of the ${#decoys[@]} decoys, and took ${loaded_names:-0} of their names from the system"
-fi
-echo "${#decoys[@]} decoys planted, the careless program loaded $control_count, the tool loaded $tool_count"
+((tool_count == 0)) || fail "the tool loaded $tool_count planted DLLs: $by_tool"
+echo "${#decoys[@]} decoys planted, the careless program loaded $control_count, the tool loaded" \
+    "$tool_count, and took ${loaded_names:-0} of their names from the system"
 exit "$status"

@@ -30,8 +30,7 @@ bool Matches(std::wstring_view pattern, std::wstring_view name) {
            Matches(pattern.substr(1), name.substr(1));
 }
 
-}  // namespace
-
+// A runtime error with the platform's description for the numbers the tool meets.
 platform::RuntimeError Error(std::int32_t number) {
     static const std::map<std::int32_t, std::wstring> kDescriptions = {
         {53, L"File not found"},    {57, L"Device I/O error"}, {61, L"Disk full"},
@@ -41,6 +40,8 @@ platform::RuntimeError Error(std::int32_t number) {
     const auto known = kDescriptions.find(number);
     return {number, known != kDescriptions.end() ? known->second : L"Application-defined error"};
 }
+
+}  // namespace
 
 void FakeFileSystem::AddFolder(const std::wstring& path) {
     for (auto cut = path.find(L'\\'); cut != std::wstring::npos; cut = path.find(L'\\', cut + 1)) {
@@ -70,11 +71,9 @@ std::vector<std::wstring> FakeFileSystem::Paths(Op op) const {
 
 const FakeFileSystem::Fault* FakeFileSystem::Enter(Op op, const std::wstring& path,
                                                    const std::wstring& second) {
-    const int index = static_cast<int>(Paths(op).size());
-    calls_.push_back({op, path, second});
+    calls_.push_back({op, path});
     for (const Fault& f : faults_) {
-        if (f.op == op && (f.callIndex < 0 || f.callIndex == index) &&
-            (f.path.empty() || f.path == path || f.path == second)) {
+        if (f.op == op && (f.path.empty() || f.path == path || f.path == second)) {
             return &f;
         }
     }

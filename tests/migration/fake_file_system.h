@@ -18,9 +18,6 @@ enum class Op {
     DiscardLeftovers
 };
 
-// A runtime error with the platform's description for the numbers the tool meets.
-platform::RuntimeError Error(std::int32_t number);
-
 // An in-memory tree of drives, folders and files with Windows semantics. Paths
 // are compared exactly: the run builds every path from the same constants, so
 // folding case would only hide a misspelt one. Drives ("C:") always exist.
@@ -36,13 +33,11 @@ class FakeFileSystem : public platform::FileSystem {
     struct Fault {
         Op op;
         std::int32_t number;
-        int callIndex = -1;      // Counted from 0 per operation; -1 for every call.
         std::wstring path = {};  // Source or destination named; empty for any path.
     };
     struct Call {
         Op op;
         std::wstring path;
-        std::wstring second;  // Copy destination.
     };
     struct Failure {
         Op op;

@@ -16,31 +16,26 @@ std::wstring Join(std::wstring left, std::wstring_view middle, std::wstring_view
     return left.append(middle).append(right);
 }
 
-bool IsFolder(const Snapshot& files, const std::wstring& path) {
-    const auto node = files.find(path);
-    return path == L"C:" || (node != files.end() && node->second.folder);
-}
-
 }  // namespace
 
-std::wstring RootOf(const Snapshot& files) {
-    return std::wstring(files.contains(std::wstring(migration::kRootSelector))
-                            ? migration::kRootWhenSelectorExists
-                            : migration::kRootOtherwise);
+std::wstring RootOf(const Snapshot& files, const Fault& fault) {
+    const std::wstring selector(migration::kRootSelector);
+    const bool seen =
+        files.contains(selector) && !(fault.op == Op::QueryLength && fault.path == selector);
+    return std::wstring(seen ? migration::kRootWhenSelectorExists : migration::kRootOtherwise);
 }
 
 Outcome AfterRun(Snapshot files, const Fault& fault) {
     const auto fails = [&fault](Op op, const std::wstring& path) {
         return fault.op == op && fault.path == path;
     };
-    const std::wstring root = fails(Op::QueryLength, std::wstring(migration::kRootSelector))
-                                  ? std::wstring(migration::kRootOtherwise)
-                                  : RootOf(files);
+    const std::wstring root = RootOf(files, fault);
     for (const auto& folder : {root, Join(root, migration::kTutorialsFolder)}) {
         if (fails(Op::MakeFolder, folder)) {
             if (fault.stops) return {files, 0};
-        } else if (!files.contains(folder) &&
-                   IsFolder(files, folder.substr(0, folder.rfind(L'\\')))) {
+        } else if (const auto parent = folder.substr(0, folder.rfind(L'\\'));
+                   !files.contains(folder) &&
+                   (parent == L"C:" || (files.contains(parent) && files.at(parent).folder))) {
             files[folder].folder = true;
         }
     }

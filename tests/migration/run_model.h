@@ -9,15 +9,16 @@ namespace model {
 
 using Snapshot = std::map<std::wstring, fakes::FakeFileSystem::Node>;
 
-// The install root that a run chooses for this layout.
-std::wstring RootOf(const Snapshot& files);
-
 // A failure of every call of one operation on one path.
 struct Fault {
     fakes::Op op = fakes::Op::FindFirstEntry;  // Never called by a run: no fault.
     std::wstring path;
     bool stops = false;  // Whether the run stops there or passes it over.
 };
+
+// The install root that a run chooses for this layout; a failed probe of the
+// selector counts it absent.
+std::wstring RootOf(const Snapshot& files, const Fault& fault = {});
 
 struct Outcome {
     Snapshot files;
