@@ -18,6 +18,12 @@ constexpr DWORD kPaintPollMs = 50;
 // The one thread that runs the program's long operations, in the order given:
 // another thread would cost more working set than the work it does.
 class Win32Desktop::Worker {
+    // The lock, held until the end of the caller's scope, whatever leaves it.
+    [[nodiscard]] auto Hold() {
+        ::AcquireSRWLockExclusive(&lock_);
+        return ScopeExit([this] { ::ReleaseSRWLockExclusive(&lock_); });
+    }
+
   public:
     static std::unique_ptr<Worker> Start() {
         auto worker = std::unique_ptr<Worker>(new Worker);
@@ -34,7 +40,7 @@ class Win32Desktop::Worker {
     // Queues a task; an empty one stops the thread.
     void Give(std::function<void()> task) {
         {
-            const Lock held(lock_);
+            const auto held = Hold();
             tasks_.push_back(std::move(task));
         }
         ::WakeConditionVariable(&given_);
@@ -43,20 +49,8 @@ class Win32Desktop::Worker {
   private:
     Worker() = default;
 
-    // Holds the lock for a scope, whatever leaves it.
-    class Lock {
-      public:
-        explicit Lock(SRWLOCK& lock) : lock_(lock) { ::AcquireSRWLockExclusive(&lock_); }
-        Lock(const Lock&) = delete;
-        Lock& operator=(const Lock&) = delete;
-        ~Lock() { ::ReleaseSRWLockExclusive(&lock_); }
-
-      private:
-        SRWLOCK& lock_;
-    };
-
     std::function<void()> Next() {
-        const Lock held(lock_);
+        const auto held = Hold();
         while (tasks_.empty()) {
             ::SleepConditionVariableSRW(&given_, &lock_, INFINITE, 0);
         }

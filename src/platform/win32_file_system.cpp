@@ -44,12 +44,9 @@ struct Context {
     const FileSystemOptions& options;
     std::atomic<std::uint64_t>& bytesCopied;
 
-    bool Ending() const { return options.ending != nullptr && options.ending->IsRaised(); }
+    bool Ending() const { return options.ending->IsRaised(); }
     // Pauses; false if the program is asked to end meanwhile.
-    bool Pause(DWORD milliseconds) const {
-        return options.ending != nullptr ? !options.ending->WaitFor(milliseconds)
-                                         : (::Sleep(milliseconds), true);
-    }
+    bool Pause(DWORD milliseconds) const { return !options.ending->WaitFor(milliseconds); }
     // False, with a write fault as the last error, where a test fails the step.
     bool Allows(std::wstring_view step) const {
         if (options.checkStep && !options.checkStep(step)) {
@@ -506,7 +503,11 @@ std::wstring TemporaryCopyName(const std::wstring& destination) {
     return destination + L".copying";
 }
 
-Win32FileSystem::Win32FileSystem(FileSystemOptions options) : options_(std::move(options)) {}
+Win32FileSystem::Win32FileSystem(FileSystemOptions options) : options_(std::move(options)) {
+    if (options_.ending == nullptr) {
+        options_.ending = &unending_;
+    }
+}
 
 Result<std::int64_t> Win32FileSystem::QueryLength(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA info{};

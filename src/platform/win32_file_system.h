@@ -21,7 +21,7 @@ using CopyStepCheck = std::function<bool(std::wstring_view step)>;
 
 struct FileSystemOptions {
     BlockingRunner runner;
-    // Once raised, a copy stops at its next chunk and waits end.
+    // Once raised, a copy stops at its next chunk and every wait ends.
     const CancelSignal* ending = nullptr;
     // How long a file that another program holds is waited for.
     DWORD holdWaitMs = 10000;
@@ -46,6 +46,7 @@ class Win32FileSystem final : public FileSystem {
 
   private:
     FileSystemOptions options_;
+    CancelSignal unending_;  // watched where the options give no signal
     std::atomic<std::uint64_t> bytesCopied_{0};
 };
 

@@ -128,16 +128,23 @@ TEST_F(Win32FileSystemTest, MakeFolderTellsExistingFromMissingParent) {
     ExpectError(files_.MakeFolder(Path(L"absent\\child")), 76);
 }
 
+// Read-only files too, as an installer copies them from a CD: the copy keeps
+// the old one's attributes, and the old one is removed.
 TEST_F(Win32FileSystemTest, CopyReplacesTheDestinationAndLeavesNoTemporaryFile) {
     const std::wstring source = Write(L"V3_Zent.avi", "new content");
     const std::wstring destination = Write(L"ZV_Zent.avi", "older and longer content");
+    constexpr DWORD kReadOnlyHidden = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+    ::SetFileAttributesW(source.c_str(), kReadOnlyHidden);
+    ::SetFileAttributesW(destination.c_str(), FILE_ATTRIBUTE_READONLY);
     // What a copy cut short left behind is replaced.
     Write(L"ZV_Zent.avi.copying", "part of an older copy");
     ASSERT_TRUE(files_.CopyReplacing(source, destination).ok());
     EXPECT_EQ(Read(destination), "new content");
     EXPECT_EQ(Read(source), "new content");
-    EXPECT_FALSE(fs::exists(platform::TemporaryCopyName(destination)));
-    EXPECT_FALSE(fs::exists(destination + L".deleting")) << "the replaced file is freed";
+    EXPECT_EQ(::GetFileAttributesW(destination.c_str()) & kReadOnlyHidden, kReadOnlyHidden);
+    ASSERT_TRUE(files_.RemoveFile(source).ok());
+    EXPECT_EQ(Names(), std::vector<std::wstring>{L"ZV_Zent.avi"})
+        << "no temporary file, and the replaced file is freed";
 }
 
 TEST_F(Win32FileSystemTest, LeftoversOfAnInterruptedRunGoTheTutorialsStay) {
@@ -162,24 +169,9 @@ TEST_F(Win32FileSystemTest, CopyOfSeveralChunksIsExact) {
     EXPECT_EQ(Read(destination), content);
 }
 
-// Read-only tutorials, as an installer copies them from a CD, move like any
-// other, and the copy keeps the old one's attributes.
-TEST_F(Win32FileSystemTest, ReadOnlyFilesAreMovedAndReplaced) {
-    const std::wstring source = Write(L"V3_Zent.avi", "old");
-    const std::wstring destination = Write(L"ZV_Zent.avi", "replaced");
-    constexpr DWORD kReadOnlyHidden = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
-    ::SetFileAttributesW(source.c_str(), kReadOnlyHidden);
-    ::SetFileAttributesW(destination.c_str(), FILE_ATTRIBUTE_READONLY);
-    ASSERT_TRUE(files_.CopyReplacing(source, destination).ok());
-    EXPECT_EQ(Read(destination), "old");
-    EXPECT_EQ(::GetFileAttributesW(destination.c_str()) & kReadOnlyHidden, kReadOnlyHidden);
-    ASSERT_TRUE(files_.RemoveFile(source).ok());
-    EXPECT_EQ(Names(), std::vector<std::wstring>{L"ZV_Zent.avi"});
-}
-
-// The copy is flushed before it takes the name; if it cannot take it, the
-// file that had the name is put back as it was.
-TEST_F(Win32FileSystemTest, AFailedRenamePutsTheReplacedFileBack) {
+// A copy that cannot take its name was flushed first, and the file that had
+// the name is put back as it was; a folder or a writer stops a copy earlier.
+TEST_F(Win32FileSystemTest, RefusedCopiesLeaveBothFilesIntact) {
     std::vector<std::wstring> steps;
     Win32FileSystem files = WaitingOneSecond([&](std::wstring_view step) {
         steps.emplace_back(step);
@@ -192,24 +184,18 @@ TEST_F(Win32FileSystemTest, AFailedRenamePutsTheReplacedFileBack) {
     EXPECT_EQ(steps, (std::vector<std::wstring>{L"flush", L"rename"}));
     EXPECT_EQ(Read(destination), "kept");
     EXPECT_NE(::GetFileAttributesW(destination.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
-    EXPECT_EQ(Read(source), "old");
-    EXPECT_FALSE(fs::exists(platform::TemporaryCopyName(destination)));
-    EXPECT_FALSE(fs::exists(destination + L".deleting"));
-}
+    EXPECT_EQ(Names(), (std::vector<std::wstring>{L"V3_Zent.avi", L"ZV_Zent.avi"}))
+        << "no temporary file, nothing moved aside";
 
-TEST_F(Win32FileSystemTest, RefusedCopiesLeaveBothFilesIntact) {
-    const std::wstring source = Write(L"V3_Zent.avi", "old");
     fs::create_directory(root_ / L"V4_Zent.avi");
     ExpectError(files_.CopyReplacing(Path(L"V4_Zent.avi"), Path(L"ZV_Other.avi")), 75);
     fs::create_directory(root_ / L"ZV_Folder.avi");
     ExpectError(files_.CopyReplacing(source, Path(L"ZV_Folder.avi")), 75);
-    EXPECT_FALSE(fs::exists(root_ / L"ZV_Other.avi"));
-    // A file held for writing is refused.
     const UniqueFile writer(::CreateFileW(source.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(writer);
-    ExpectError(files_.CopyReplacing(source, Path(L"ZV_Zent.avi")), 70);
-    EXPECT_FALSE(fs::exists(root_ / L"ZV_Zent.avi"));
+    ExpectError(files_.CopyReplacing(source, Path(L"ZV_Other.avi")), 70);
+    EXPECT_FALSE(fs::exists(root_ / L"ZV_Other.avi"));
 }
 
 // A holder is waited for as long as the file system's wait, here one second,
