@@ -1,6 +1,5 @@
 #include "platform/win32_desktop.h"
 
-#include <deque>
 #include <exception>
 #include <memory>
 #include <utility>
@@ -15,62 +14,48 @@ constexpr DWORD kPaintPollMs = 50;
 
 }  // namespace
 
-// The one thread that runs the program's long operations, in the order given:
-// another thread would cost more working set than the work it does.
+// The one thread that runs the program's long operations, one at a time. It
+// starts with the first and stays: a thread for each would cost more.
 class Win32Desktop::Worker {
-    // The lock, held until the end of the caller's scope, whatever leaves it.
-    [[nodiscard]] auto Hold() {
-        ::AcquireSRWLockExclusive(&lock_);
-        return ScopeExit([this] { ::ReleaseSRWLockExclusive(&lock_); });
-    }
-
   public:
     static std::unique_ptr<Worker> Start() {
         auto worker = std::unique_ptr<Worker>(new Worker);
-        worker->thread_.reset(::CreateThread(nullptr, 0, Loop, worker.get(), 0, nullptr));
+        if (worker->given_ && worker->done_) {
+            worker->thread_.reset(::CreateThread(nullptr, 0, Loop, worker.get(), 0, nullptr));
+        }
         return worker->thread_ ? std::move(worker) : nullptr;
     }
 
-    // Ends once every task given has run.
     ~Worker() {
         Give(nullptr);
         ::WaitForSingleObject(thread_.get(), INFINITE);
     }
 
-    // Queues a task; an empty one stops the thread.
-    void Give(std::function<void()> task) {
-        {
-            const auto held = Hold();
-            tasks_.push_back(std::move(task));
-        }
-        ::WakeConditionVariable(&given_);
+    // Starts the task, or with none ends the thread; returns the event that is
+    // set once the task has run.
+    HANDLE Give(const std::function<void()>* task) {
+        task_ = task;
+        ::SetEvent(given_.get());
+        return done_.get();
     }
 
   private:
     Worker() = default;
 
-    std::function<void()> Next() {
-        const auto held = Hold();
-        while (tasks_.empty()) {
-            ::SleepConditionVariableSRW(&given_, &lock_, INFINITE, 0);
-        }
-        std::function<void()> task = std::move(tasks_.front());
-        tasks_.pop_front();
-        return task;
-    }
-
     static DWORD WINAPI Loop(void* parameter) {
         auto& worker = *static_cast<Worker*>(parameter);
-        while (const std::function<void()> task = worker.Next()) {
-            task();
+        while (::WaitForSingleObject(worker.given_.get(), INFINITE) == WAIT_OBJECT_0 &&
+               worker.task_ != nullptr) {
+            (*worker.task_)();
+            ::SetEvent(worker.done_.get());
         }
         return 0;
     }
 
-    SRWLOCK lock_ = SRWLOCK_INIT;
-    CONDITION_VARIABLE given_ = CONDITION_VARIABLE_INIT;
-    std::deque<std::function<void()>> tasks_;
+    UniqueHandle given_{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+    UniqueHandle done_{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};
     UniqueHandle thread_;
+    const std::function<void()>* task_ = nullptr;
 };
 
 Win32Desktop::Win32Desktop() = default;
@@ -109,24 +94,22 @@ void Win32Desktop::SetMousePointer(int pointerCode) {
 }
 
 void Win32Desktop::RunWhilePainting(const std::function<void()>& operation) {
-    const UniqueHandle finished(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (finished && !worker_) {
+    if (!worker_) {
         worker_ = Worker::Start();  // with the first operation, and kept
     }
-    if (!finished || !worker_) {
+    if (!worker_) {
         operation();
         return;
     }
     std::exception_ptr thrown;
-    worker_->Give([&] {
+    const std::function<void()> task = [&] {
         try {
             operation();
         } catch (...) {
             thrown = std::current_exception();
         }
-        ::SetEvent(finished.get());
-    });
-    const HANDLE waitFor = finished.get();
+    };
+    const HANDLE waitFor = worker_->Give(&task);
     for (;;) {
         const DWORD woken = ::MsgWaitForMultipleObjectsEx(1, &waitFor, kPaintPollMs, QS_ALLINPUT,
                                                           MWMO_INPUTAVAILABLE);
