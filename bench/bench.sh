@@ -26,9 +26,10 @@ fi
 
 bash scripts/setup.sh
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target ZV_CheckFiles zv_driver min_window same_window >/dev/null
+cmake --build --preset windows --target ZV_CheckFiles zv_driver bench_driver min_window same_window >/dev/null
 exe="$repo/build/windows/src/ui/ZV_CheckFiles.exe"
 driver="$repo/build/windows/tests/ui/zv_driver.exe"
+measure="$repo/build/windows/bench/bench_driver.exe"
 minimal="$repo/build/windows/bench/min_window.exe"
 same="$repo/build/windows/bench/same_window.exe"
 state="$out/wine"
@@ -62,9 +63,9 @@ time_tool() {
     local app=$!
     wine_run "$driver" wait-window 30000 >/dev/null
     local result
-    result=$(wine_run "$driver" timed-run 3600000)
+    result=$(wine_run "$measure" timed-run 3600000)
     [ "${result#* * * }" = "We're Done!" ] || { echo "tool run failed: $result" >&2; exit 1; }
-    wine_run "$driver" peak-memory >"$out/peak"
+    wine_run "$measure" peak-memory >"$out/peak"
     wine_run "$driver" close >/dev/null
     wait "$app" || true
     echo "${result%% *}"
@@ -138,7 +139,7 @@ done
 
 echo "Start-up"
 win_path() { echo "Z:${1//\//\\}"; }
-startup() { wine_run "$driver" startup "$(win_path "$1")" "$2"; }
+startup() { wine_run "$measure" startup "$(win_path "$1")" "$2"; }
 # The first start of a session also starts Wine's desktop process; not counted.
 startup "$exe" "Update ZorvelPro" >/dev/null
 startup "$same" "Update ZorvelPro" >/dev/null
@@ -162,7 +163,7 @@ idle_peak() {
     local app=$!
     wine_run "$driver" wait-window 30000 >/dev/null
     sleep 1
-    wine_run "$driver" peak-memory
+    wine_run "$measure" peak-memory
     wine_run "$driver" close >/dev/null
     wait "$app" || true
 }
@@ -179,7 +180,7 @@ replies() { # label: the worst and 99th percentile reply while one large tutoria
     "$repo/cmake/wine-run.sh" "$state" "$exe" >/dev/null &
     local app=$! worst p99
     wine_run "$driver" wait-window 30000 >/dev/null
-    read -r _ worst p99 _ < <(wine_run "$driver" timed-run 3600000)
+    read -r _ worst p99 _ < <(wine_run "$measure" timed-run 3600000)
     wine_run "$driver" close >/dev/null
     wait "$app" || true
     echo "| WM_NULL reply while moving $big_mib MiB $1 | worst $worst ms, p99 $p99 ms | hung threshold 5000 ms | | worst <= 50 ms |" >>"$out/replies"

@@ -27,14 +27,14 @@ class Win32Desktop::Worker {
     }
 
     ~Worker() {
-        Give(nullptr);
+        Give({});
         ::WaitForSingleObject(thread_.get(), INFINITE);
     }
 
     // Starts the task, or with none ends the thread; returns the event that is
     // set once the task has run.
-    HANDLE Give(const std::function<void()>* task) {
-        task_ = task;
+    HANDLE Give(std::function<void()> task) {
+        task_ = std::move(task);
         ::SetEvent(given_.get());
         return done_.get();
     }
@@ -45,8 +45,8 @@ class Win32Desktop::Worker {
     static DWORD WINAPI Loop(void* parameter) {
         auto& worker = *static_cast<Worker*>(parameter);
         while (::WaitForSingleObject(worker.given_.get(), INFINITE) == WAIT_OBJECT_0 &&
-               worker.task_ != nullptr) {
-            (*worker.task_)();
+               worker.task_) {
+            worker.task_();
             ::SetEvent(worker.done_.get());
         }
         return 0;
@@ -55,7 +55,7 @@ class Win32Desktop::Worker {
     UniqueHandle given_{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};
     UniqueHandle done_{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};
     UniqueHandle thread_;
-    const std::function<void()>* task_ = nullptr;
+    std::function<void()> task_;
 };
 
 Win32Desktop::Win32Desktop() = default;
@@ -102,14 +102,13 @@ void Win32Desktop::RunWhilePainting(const std::function<void()>& operation) {
         return;
     }
     std::exception_ptr thrown;
-    const std::function<void()> task = [&] {
+    const HANDLE waitFor = worker_->Give([&] {
         try {
             operation();
         } catch (...) {
             thrown = std::current_exception();
         }
-    };
-    const HANDLE waitFor = worker_->Give(&task);
+    });
     for (;;) {
         const DWORD woken = ::MsgWaitForMultipleObjectsEx(1, &waitFor, kPaintPollMs, QS_ALLINPUT,
                                                           MWMO_INPUTAVAILABLE);

@@ -9,11 +9,6 @@
 //                       cmdBegin, cmdExit, lblNotify, window or client
 //   close               close the window, wait for the process, print its exit code
 //   exit                press Exit; print the ms until the window is gone and the process ended
-//   peak-memory         print the tool's peak working set in bytes
-//   timed-run [ms]      press Begin, send WM_NULL every 20 ms until the run has ended;
-//                       print "elapsed_ms worst_reply_ms p99_reply_ms status"
-//   startup EXE TITLE   start EXE, print the ms until a visible window TITLE exists
-//                       (for the tool: showing "...standing by")
 //   pointer             move the pointer over the status line, let the tool set its
 //                       cursor, print "arrow", "wait" or "other" and the cursor handle
 //   modules             print the path of every module loaded into the tool
@@ -26,7 +21,6 @@
 #include <windows.h>
 #include <psapi.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 #include <cwchar>
@@ -91,17 +85,6 @@ int PrintRect(HWND window, const std::wstring& name) {
     }
     Print(std::to_wstring(rect.left) + L" " + std::to_wstring(rect.top) + L" " +
           std::to_wstring(rect.right) + L" " + std::to_wstring(rect.bottom));
-    return 0;
-}
-
-int PrintPeakMemory(HWND window) {
-    const platform::UniqueHandle process =
-        driver::OpenWindowProcess(window, PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_VM_READ);
-    PROCESS_MEMORY_COUNTERS counters{};
-    if (!process || !::K32GetProcessMemoryInfo(process.get(), &counters, sizeof(counters))) {
-        return Fail(L"cannot read the process's memory counters");
-    }
-    Print(std::to_wstring(counters.PeakWorkingSetSize));
     return 0;
 }
 
@@ -218,66 +201,6 @@ int AnnouncedRun(HWND window, DWORD timeoutMs) {
     return driver::IsFinalStatus(status) ? 0 : Fail(L"the run did not end in time");
 }
 
-double NowMs() {
-    LARGE_INTEGER now;
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceCounter(&now);
-    ::QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-int TimedRun(HWND window, DWORD timeoutMs) {
-    const double start = NowMs();
-    if (!driver::PostBegin(window)) {
-        return Fail(L"cannot press Begin");
-    }
-    std::vector<double> replies;
-    const std::wstring status = WaitFinal(timeoutMs, [&] {
-        const double asked = NowMs();
-        DWORD_PTR ignored = 0;
-        ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
-        replies.push_back(NowMs() - asked);
-        ::Sleep(20);
-    });
-    const double elapsed = NowMs() - start;
-    std::sort(replies.begin(), replies.end());
-    const double worst = replies.empty() ? 0 : replies.back();
-    const double p99 = replies.empty() ? 0 : replies[replies.size() * 99 / 100];
-    wchar_t line[128];
-    std::swprintf(line, 128, L"%.1f %.2f %.2f ", elapsed, worst, p99);
-    Print(line + status);
-    return driver::IsFinalStatus(status) ? 0 : 1;
-}
-
-int Startup(const std::wstring& exe, const std::wstring& title) {
-    const double start = NowMs();
-    const auto started = driver::StartProgram(exe, L"\"" + exe + L"\"");
-    if (!started) {
-        return Fail(L"cannot start the program");
-    }
-    const bool isTool = title == ui::kFrmUpdate.title;
-    HWND window = nullptr;
-    const bool shown = driver::WaitUntil(
-        [&] {
-            window = ::FindWindowW(nullptr, title.c_str());
-            return window != nullptr && ::IsWindowVisible(window) &&
-                   (!isTool || driver::ReadStatus() == std::wstring(ui::kStandingBy));
-        },
-        30000, 1);
-    const double elapsed = NowMs() - start;
-    if (window != nullptr) {
-        ::PostMessageW(window, WM_CLOSE, 0, 0);
-    }
-    ::WaitForSingleObject(started->process.get(), 10000);
-    if (!shown) {
-        return Fail(L"no window");
-    }
-    wchar_t line[32];
-    std::swprintf(line, 32, L"%.1f", elapsed);
-    Print(line);
-    return 0;
-}
-
 }  // namespace
 
 int TimedExit(HWND window) {
@@ -315,19 +238,12 @@ int wmain(int argc, wchar_t** argv) {
         return PrintFinal(status);
     }
 
-    if (command == L"startup" && argc > 3) {
-        return Startup(argv[2], argv[3]);
-    }
-
     const HWND window = driver::FindMainWindow();
     if (window == nullptr) {
         return Fail(L"the window is not open");
     }
     if (command == L"begin") {
         return driver::PostBegin(window) ? 0 : Fail(L"cannot press Begin");
-    }
-    if (command == L"timed-run") {
-        return TimedRun(window, TimeoutArgument(argc, argv, 2));
     }
     if (command == L"run") {
         if (!driver::RunBegin(window, TimeoutArgument(argc, argv, 2))) {
@@ -348,9 +264,6 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"exit") {
         return TimedExit(window);
-    }
-    if (command == L"peak-memory") {
-        return PrintPeakMemory(window);
     }
     if (command == L"modules") {
         return PrintModules(window);
