@@ -10,25 +10,15 @@ namespace platform {
 // threads watch it and stop at their next step.
 class CancelSignal {
   public:
-    CancelSignal() : event_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
-
-    void Raise() const noexcept {
-        if (event_) {
-            ::SetEvent(event_.get());
-        }
-    }
+    void Raise() const noexcept { ::SetEvent(event_.get()); }
     bool IsRaised() const noexcept { return WaitFor(0); }
     // Waits for the signal at most this long; true if it came.
     bool WaitFor(DWORD milliseconds) const noexcept {
-        if (!event_) {
-            ::Sleep(milliseconds);
-            return false;
-        }
         return ::WaitForSingleObject(event_.get(), milliseconds) == WAIT_OBJECT_0;
     }
 
   private:
-    UniqueHandle event_;
+    UniqueHandle event_{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 
 }  // namespace platform

@@ -6,8 +6,6 @@
 
 #include <windows.h>
 
-#include <string>
-
 namespace platform {
 
 // A function of a system DLL that every process of the tool has loaded already.
@@ -43,18 +41,6 @@ Pointer FindSystemFunction(const SystemFunction<Pointer>& function) noexcept {
     return module != nullptr ? reinterpret_cast<Pointer>(reinterpret_cast<void (*)()>(
                                    ::GetProcAddress(module, function.name)))
                              : nullptr;
-}
-
-// A file of the system folder by its full path, for loading a DLL that no
-// copy beside the program may stand in for; empty if the folder is unknown.
-inline std::wstring SystemFolderPath(const wchar_t* name) {
-    std::wstring path(MAX_PATH, L'\0');
-    const UINT length = ::GetSystemDirectoryW(path.data(), MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        return {};
-    }
-    path.resize(length);
-    return path + L'\\' + name;
 }
 
 }  // namespace platform

@@ -39,9 +39,11 @@ void RestrictDllSearch() {
     }
     // Wine's comctl32 loads msimg32 by a path the restriction does not cover:
     // loaded now from the system folder, with its imports, it is found there.
-    const std::wstring msimg32 = platform::SystemFolderPath(L"msimg32.dll");
-    if (!msimg32.empty()) {
-        ::LoadLibraryExW(msimg32.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    std::wstring system(MAX_PATH, L'\0');
+    system.resize(::GetSystemDirectoryW(system.data(), MAX_PATH));
+    if (!system.empty() && system.size() < MAX_PATH) {
+        ::LoadLibraryExW((system + L"\\msimg32.dll").c_str(), nullptr,
+                         LOAD_WITH_ALTERED_SEARCH_PATH);
     }
 }
 
