@@ -142,7 +142,7 @@ void CheckOneLayout(std::uint32_t seed) {
         EXPECT_EQ(writes.back(), earlier + L"  " + std::to_wstring(stops[0].number) + L": " +
                                      stops[0].description);
     }
-    EXPECT_EQ(run.cursor.log, (std::vector<std::wstring>{L"On", L"Off"}));
+    EXPECT_EQ(run.desktop.pointers, fakes::kHourglassThenDefault);
 
     // Runs without faults finish the job.
     const model::Snapshot afterFault = after;

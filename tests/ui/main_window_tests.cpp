@@ -87,12 +87,12 @@ struct AtDpi {
 
 // clang-format off
 constexpr AtDpi kLayouts[] = {
-    {96, {439, 262}, {{286, 237, 128, 23}, {114, 161, 81, 33}, {9, 93, 267, 63}, {23, 9, 240, 74},
-                      {19, 198, 394, 35}, {288, -1, 151, 199}}, -19, -16, -19},
-    {120, {549, 328}, {{358, 296, 160, 29}, {143, 201, 101, 42}, {11, 116, 334, 79},
-                       {29, 11, 300, 93}, {24, 248, 492, 43}, {360, -1, 189, 249}}, -24, -20, -23},
-    {144, {659, 393}, {{429, 356, 192, 34}, {171, 242, 122, 49}, {14, 140, 400, 94},
-                       {35, 14, 360, 111}, {29, 297, 591, 53}, {432, -2, 227, 299}}, -29, -24, -28},
+    {96, {439, 262}, {{23, 9, 240, 74}, {9, 93, 267, 63}, {114, 161, 81, 33}, {19, 198, 394, 35},
+                      {286, 237, 128, 23}, {288, -1, 151, 199}}, -19, -16, -19},
+    {120, {549, 328}, {{29, 11, 300, 93}, {11, 116, 334, 79}, {143, 201, 101, 42},
+                       {24, 248, 492, 43}, {358, 296, 160, 29}, {360, -1, 189, 249}}, -24, -20, -23},
+    {144, {659, 393}, {{35, 14, 360, 111}, {14, 140, 400, 94}, {171, 242, 122, 49},
+                       {29, 297, 591, 53}, {429, 356, 192, 34}, {432, -2, 227, 299}}, -29, -24, -28},
 };
 // clang-format on
 
@@ -329,31 +329,29 @@ TEST_F(MainWindowTest, LaidOutFromTheTwipsAtEachResolution) {
 // fallback gives what the function gives: at the system resolution, and for
 // the message font also at twice it.
 TEST_F(MainWindowTest, DpiFallbacksAgreeWithTheNewerFunctions) {
-    constexpr platform::DpiFunctions kWindows7{};
-    const platform::DpiFunctions& newer = platform::SystemDpiFunctions();
-    ASSERT_TRUE(newer.getDpiForWindow && newer.getDpiForSystem &&
-                newer.systemParametersInfoForDpi && newer.getSystemMetricsForDpi);
-
-    const UINT dpi = platform::SystemDpi(newer);
+    constexpr bool kWindows7 = true;
+    for (const auto* name : {"GetDpiForWindow", "GetDpiForSystem", "SystemParametersInfoForDpi",
+                             "GetSystemMetricsForDpi"}) {
+        ASSERT_NE(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), name), nullptr) << name;
+    }
+    const UINT dpi = platform::SystemDpi();
     EXPECT_EQ(platform::SystemDpi(kWindows7), dpi);
-    EXPECT_EQ(platform::WindowDpi(Main(), kWindows7), platform::WindowDpi(Main(), newer));
+    EXPECT_EQ(platform::WindowDpi(Main(), kWindows7), platform::WindowDpi(Main()));
 
     for (const int metric : {SM_CXICON, SM_CYICON, SM_CXSMICON, SM_CYSMICON}) {
         EXPECT_EQ(platform::SystemMetricAtDpi(metric, dpi, kWindows7),
-                  platform::SystemMetricAtDpi(metric, dpi, newer))
+                  platform::SystemMetricAtDpi(metric, dpi))
             << "metric " << metric;
     }
     for (const UINT asked : {dpi, dpi * 2}) {
-        NONCLIENTMETRICSW wanted{};
-        wanted.cbSize = sizeof(wanted);
-        NONCLIENTMETRICSW got = wanted;
-        ASSERT_TRUE(platform::SystemParametersInfoAtDpi(SPI_GETNONCLIENTMETRICS, sizeof(wanted),
-                                                        &wanted, 0, asked, newer));
-        ASSERT_TRUE(platform::SystemParametersInfoAtDpi(SPI_GETNONCLIENTMETRICS, sizeof(got), &got,
-                                                        0, asked, kWindows7));
-        EXPECT_EQ(got.lfMessageFont.lfHeight, wanted.lfMessageFont.lfHeight)
-            << "at " << asked << " DPI";
-        EXPECT_STREQ(got.lfMessageFont.lfFaceName, wanted.lfMessageFont.lfFaceName);
+        LOGFONTW wanted{};
+        LOGFONTW got{};
+        const platform::UniqueFont newer = platform::MakeFont(L"", 0, false, asked);
+        const platform::UniqueFont fallback = platform::MakeFont(L"", 0, false, asked, kWindows7);
+        ASSERT_TRUE(::GetObjectW(newer.get(), sizeof(wanted), &wanted));
+        ASSERT_TRUE(::GetObjectW(fallback.get(), sizeof(got), &got));
+        EXPECT_EQ(got.lfHeight, wanted.lfHeight) << "at " << asked << " DPI";
+        EXPECT_STREQ(got.lfFaceName, wanted.lfFaceName);
     }
 }
 
@@ -535,14 +533,14 @@ TEST_F(MainWindowTest, BusyCursorIsTheHourglassOverEveryControlUntilOff) {
                        MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         return ::GetCursor();
     };
-    window_.On();
+    desktop_.SetMousePointer(platform::kPointerHourglass);
     EXPECT_EQ(desktop_.OverrideCursor(), hourglass);
     EXPECT_EQ(::GetCursor(), hourglass);
     for (const ControlId id : kChildControls) {
         EXPECT_EQ(cursorOver(Control(id)), hourglass) << NameOf(id);
     }
     EXPECT_EQ(cursorOver(Main()), hourglass);
-    window_.Off();
+    desktop_.SetMousePointer(platform::kPointerDefault);
     EXPECT_EQ(desktop_.OverrideCursor(), nullptr);
     EXPECT_EQ(cursorOver(Control(ControlId::cmdBegin)), arrow);
     EXPECT_EQ(cursorOver(Main()), arrow);
