@@ -335,8 +335,6 @@ void MainWindow::Write(const std::wstring& text) {
     ::NotifyWinEvent(kEventObjectLiveRegionChanged, label, OBJID_CLIENT, CHILDID_SELF);
 }
 
-std::wstring MainWindow::Read() const { return statusText_; }
-
 void MainWindow::Explain(const std::wstring& cause) {
     statusCause_ = cause;
     ShowWholeStatus();
@@ -418,8 +416,15 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
                        backBrush_ ? backBrush_.get() : ::GetSysColorBrush(COLOR_BTNFACE));
             return TRUE;
         }
-        case WM_CTLCOLORSTATIC:
-            return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_CTLCOLORSTATIC: {
+            // The labels are the window's only statics.
+            const auto dc = reinterpret_cast<HDC>(wParam);
+            const ControlSpec& label =
+                Definition(static_cast<ControlId>(::GetDlgCtrlID(reinterpret_cast<HWND>(lParam))));
+            ::SetBkColor(dc, BackColour());
+            ::SetTextColor(dc, ::GetSysColor(systemColours_ ? COLOR_WINDOWTEXT : label.textColour));
+            return reinterpret_cast<LRESULT>(backBrush_.get());
+        }
         case WM_SETCURSOR:
             // The hourglass shows over the whole window, whichever control is under it.
             if (const HCURSOR cursor = desktop_.OverrideCursor()) {
@@ -495,18 +500,6 @@ void MainWindow::OnPaint() {
                         picture_, DIB_RGB_COLORS, SRCCOPY);
     }
     ::EndPaint(window_, &paint);
-}
-
-LRESULT MainWindow::OnControlColour(HDC dc, HWND control) {
-    const auto id = static_cast<ControlId>(::GetDlgCtrlID(control));
-    if (control != nullptr && Control(id) == control) {
-        ::SetBkColor(dc, BackColour());
-        ::SetTextColor(
-            dc, ::GetSysColor(systemColours_ ? COLOR_WINDOWTEXT : Definition(id).textColour));
-        return reinterpret_cast<LRESULT>(backBrush_.get());
-    }
-    return ::DefWindowProcW(window_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                            reinterpret_cast<LPARAM>(control));
 }
 
 void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {

@@ -27,19 +27,16 @@ bool NeedsSystemColours(bool highContrast, COLORREF windowText, COLORREF buttonT
 
 // A single-threaded COM apartment on this thread while it lives; its end lets
 // the DLLs that COM loaded go again.
-class ComApartment {
-  public:
-    ComApartment() : initialised_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+struct ComApartment {
+    ComApartment() : joined(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
     ~ComApartment() {
-        if (initialised_) {
+        if (joined) {
             ::CoUninitialize();
         }
     }
-
-  private:
-    bool initialised_;
+    const bool joined;
 };
 
 // frmUpdate, the tool's only window: the run's status line and progress.
@@ -59,13 +56,11 @@ class MainWindow final : public migration::StatusLine, public migration::WorkPro
     void Show(int showCommand);
 
     HWND Handle() const noexcept { return window_; }
-    HWND Control(ControlId id) const noexcept {
-        return ::GetDlgItem(window_, static_cast<int>(id));
-    }
+    HWND Control(ControlId id) const { return ::GetDlgItem(window_, static_cast<int>(id)); }
     UINT Dpi() const noexcept { return dpi_; }
 
     void Write(const std::wstring& text) override;
-    std::wstring Read() const override;
+    std::wstring Read() const override { return statusText_; }
     void Explain(const std::wstring& cause) override;
     void Start(std::uint64_t totalBytes) override;
     void Finish() override;
@@ -89,7 +84,6 @@ class MainWindow final : public migration::StatusLine, public migration::WorkPro
     void OnSetUpAccessibility();
     void OnBegin();
     void OnPaint();
-    LRESULT OnControlColour(HDC dc, HWND control);
     void OnDpiChanged(UINT dpi, const RECT& suggested);
     void OnSystemColoursChanged();
     void OnDestroy();
