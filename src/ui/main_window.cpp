@@ -170,7 +170,6 @@ bool MainWindow::Create(HINSTANCE instance) {
     TrimSystemMenu(window_);
     dpi_ = platform::WindowDpi(window_);
     FitClientArea(window_, dpi_);
-    SetIcons();
     // The picture is drawn by the window itself; the others are child windows.
     for (const ControlSpec& entry : kControls) {
         if (entry.kind == ControlKind::Picture) {
@@ -178,11 +177,12 @@ bool MainWindow::Create(HINSTANCE instance) {
         }
         const bool isButton = entry.kind == ControlKind::PushButton;
         DWORD style = isButton ? kButtonStyle : kLabelStyle | (entry.border ? WS_BORDER : 0);
-        style |=
-            entry.id == ControlId::lblNotify ? SS_NOTIFY : 0;  // takes the mouse, for its tooltip
-        ::CreateWindowExW(0, isButton ? L"BUTTON" : L"STATIC", entry.text.data(), style, 0, 0, 0, 0,
-                          window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)),
-                          instance_, nullptr);
+        // The status line takes the mouse, for its tooltip.
+        style |= entry.id == ControlId::lblNotify ? SS_NOTIFY : 0;
+        // A control that cannot be made is left out: the window shows the others.
+        static_cast<void>(::CreateWindowExW(
+            0, isButton ? L"BUTTON" : L"STATIC", entry.text.data(), style, 0, 0, 0, 0, window_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance_, nullptr));
     }
     ApplyColourScheme();
     LayOut();
@@ -264,7 +264,21 @@ void MainWindow::ApplyColourScheme() {
     backBrush_.reset(::CreateSolidBrush(BackColour()));
 }
 
+// Everything that follows the resolution: the icons, the controls' places and
+// fonts, the tooltip's width.
 void MainWindow::LayOut() {
+    const auto load = [this](int metricX, int metricY) {
+        return platform::UniqueIcon(static_cast<HICON>(
+            ::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                         platform::SystemMetricAtDpi(metricX, dpi_),
+                         platform::SystemMetricAtDpi(metricY, dpi_), LR_DEFAULTCOLOR)));
+    };
+    platform::UniqueIcon big = load(SM_CXICON, SM_CYICON);
+    platform::UniqueIcon small = load(SM_CXSMICON, SM_CYSMICON);
+    ::SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+    ::SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+    bigIcon_ = std::move(big);
+    smallIcon_ = std::move(small);
     for (const ControlSpec& entry : kControls) {
         if (const HWND control = Control(entry.id)) {
             const PixelRect pixels = ToPixels(entry.bounds, static_cast<int>(dpi_));
@@ -273,6 +287,7 @@ void MainWindow::LayOut() {
             ApplyFont(entry.id);
         }
     }
+    ShowWholeStatus();
     ::InvalidateRect(window_, nullptr, TRUE);
 }
 
@@ -303,21 +318,6 @@ platform::UniqueFont MainWindow::FittingStatusFont() const {
             return font;
         }
     }
-}
-
-void MainWindow::SetIcons() {
-    const auto load = [this](int metricX, int metricY) {
-        return platform::UniqueIcon(static_cast<HICON>(
-            ::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
-                         platform::SystemMetricAtDpi(metricX, dpi_),
-                         platform::SystemMetricAtDpi(metricY, dpi_), LR_DEFAULTCOLOR)));
-    };
-    platform::UniqueIcon big = load(SM_CXICON, SM_CYICON);
-    platform::UniqueIcon small = load(SM_CXSMICON, SM_CYSMICON);
-    ::SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
-    ::SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
-    bigIcon_ = std::move(big);
-    smallIcon_ = std::move(small);
 }
 
 void MainWindow::Write(const std::wstring& text) {
@@ -432,9 +432,16 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
                 return TRUE;
             }
             break;
-        case WM_DPICHANGED:
-            OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        case WM_DPICHANGED: {
+            dpi_ = HIWORD(wParam);
+            // The system's rectangle keeps the window where it was on the screen.
+            const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+            ::SetWindowPos(window, nullptr, suggested.left, suggested.top,
+                           suggested.right - suggested.left, suggested.bottom - suggested.top,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+            LayOut();
             return 0;
+        }
         case WM_SYSCOLORCHANGE:
             OnSystemColoursChanged();
             return 0;
@@ -500,17 +507,6 @@ void MainWindow::OnPaint() {
                         picture_, DIB_RGB_COLORS, SRCCOPY);
     }
     ::EndPaint(window_, &paint);
-}
-
-void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
-    dpi_ = dpi;
-    // The system's rectangle keeps the window where it was on the screen.
-    ::SetWindowPos(window_, nullptr, suggested.left, suggested.top,
-                   suggested.right - suggested.left, suggested.bottom - suggested.top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-    SetIcons();
-    LayOut();
-    ShowWholeStatus();
 }
 
 void MainWindow::OnSystemColoursChanged() {

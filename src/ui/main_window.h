@@ -77,14 +77,12 @@ class MainWindow final : public migration::StatusLine, public migration::WorkPro
     platform::UniqueFont FittingStatusFont() const;
     void ApplyColourScheme();
     void ShowWholeStatus(bool add = false);
-    void SetIcons();
     void JoinComApartment();
     COLORREF BackColour() const;
 
     void OnSetUpAccessibility();
     void OnBegin();
     void OnPaint();
-    void OnDpiChanged(UINT dpi, const RECT& suggested);
     void OnSystemColoursChanged();
     void OnDestroy();
 
