@@ -267,18 +267,16 @@ void MainWindow::ApplyColourScheme() {
 // Everything that follows the resolution: the icons, the controls' places and
 // fonts, the tooltip's width.
 void MainWindow::LayOut() {
-    const auto load = [this](int metricX, int metricY) {
-        return platform::UniqueIcon(static_cast<HICON>(
+    for (const auto [type, width, height] : {std::array{ICON_BIG, SM_CXICON, SM_CYICON},
+                                             std::array{ICON_SMALL, SM_CXSMICON, SM_CYSMICON}}) {
+        platform::UniqueIcon icon(static_cast<HICON>(
             ::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
-                         platform::SystemMetricAtDpi(metricX, dpi_),
-                         platform::SystemMetricAtDpi(metricY, dpi_), LR_DEFAULTCOLOR)));
-    };
-    platform::UniqueIcon big = load(SM_CXICON, SM_CYICON);
-    platform::UniqueIcon small = load(SM_CXSMICON, SM_CYSMICON);
-    ::SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
-    ::SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
-    bigIcon_ = std::move(big);
-    smallIcon_ = std::move(small);
+                         platform::SystemMetricAtDpi(width, dpi_),
+                         platform::SystemMetricAtDpi(height, dpi_), LR_DEFAULTCOLOR)));
+        ::SendMessageW(window_, WM_SETICON, type, reinterpret_cast<LPARAM>(icon.get()));
+        // The window no longer uses the old icon once it has the new one.
+        icons_[type] = std::move(icon);
+    }
     for (const ControlSpec& entry : kControls) {
         if (const HWND control = Control(entry.id)) {
             const PixelRect pixels = ToPixels(entry.bounds, static_cast<int>(dpi_));

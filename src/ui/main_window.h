@@ -96,10 +96,9 @@ class MainWindow final : public migration::StatusLine, public migration::WorkPro
     platform::UniqueBrush backBrush_;
     std::wstring statusText_;
     std::wstring statusCause_;
-    const BITMAPINFO* picture_ = nullptr;  // in the module's resources
-    HWND statusTip_ = nullptr;             // owned by the window, which destroys it
-    platform::UniqueIcon bigIcon_;
-    platform::UniqueIcon smallIcon_;
+    const BITMAPINFO* picture_ = nullptr;        // in the module's resources
+    HWND statusTip_ = nullptr;                   // owned by the window, which destroys it
+    std::array<platform::UniqueIcon, 2> icons_;  // by ICON_SMALL and ICON_BIG
     bool running_ = false;
     std::function<std::uint64_t()> bytesCopied_;
     std::uint64_t progressStart_ = 0;
