@@ -206,9 +206,8 @@ void MainWindow::JoinComApartment() {
     }
 }
 
-// The status line as a polite live region (screen readers announce each change
-// once the user is idle), with its whole text as its tooltip, also when the
-// line must draw it small or cannot hold all of it.
+// The status line as a polite live region (announced once the user is idle), with its
+// whole text as its tooltip, also when the line draws it small or cannot hold all of it.
 void MainWindow::OnSetUpAccessibility() {
     JoinComApartment();
     VARIANT polite{};
@@ -229,9 +228,8 @@ void MainWindow::OnSetUpAccessibility() {
     ShowWholeStatus(true);
 }
 
-// The tooltip (the status line is its one tool) and, after a failure, the
-// accessible description: the status text and below it what support needs,
-// the operation that failed in the system's own words.
+// The whole status as the tooltip and, after a failure, the accessible description: the
+// text and below it what support needs, the failed operation in the system's own words.
 void MainWindow::ShowWholeStatus(bool add) {
     std::wstring whole = statusCause_.empty() ? statusText_ : statusText_ + L"\r\n" + statusCause_;
     const HWND label = Control(ControlId::lblNotify);
@@ -300,9 +298,8 @@ void MainWindow::ApplyFont(ControlId id) {
     fonts_[IndexOf(id)] = std::move(font);
 }
 
-// At the loaded size if the whole text fits the status line's box, else at the
-// largest smaller size that does, a point at a time, down to a legible size.
-// The box never grows.
+// The loaded size if the whole text fits the box, which never grows, else the largest
+// smaller size that does, a point at a time, down to a legible size.
 platform::UniqueFont MainWindow::FittingStatusFont() const {
     const FontSpec& entry = Definition(ControlId::lblNotify).font;
     const platform::UniqueDc dc(::CreateCompatibleDC(nullptr));
