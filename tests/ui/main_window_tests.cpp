@@ -514,7 +514,7 @@ TEST_F(MainWindowTest, EveryErrorReportShowsInFull) {
     EXPECT_EQ(StatusTip(), L"...standing by");
 }
 
-TEST_F(MainWindowTest, BusyCursorIsTheHourglassOverEveryControlUntilOff) {
+TEST_F(MainWindowTest, TheHourglassShowsOverEveryControlUntilTheDefaultPointer) {
     const HCURSOR hourglass = ::LoadCursorW(nullptr, IDC_WAIT);
     const HCURSOR arrow = ::LoadCursorW(nullptr, IDC_ARROW);
     // A control asks its parent first; the window answers for all of them.
