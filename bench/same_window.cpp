@@ -9,7 +9,6 @@
 
 #include "platform/unique_win32.h"
 #include "platform/win32_dpi.h"
-#include "ui/fonts.h"
 #include "ui/layout.h"
 
 namespace {
@@ -75,7 +74,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
             instance, nullptr);
         const int size =
             isStatus ? ui::kNotifyLoadedHundredthsOfPoint : entry.font.hundredthsOfPoint;
-        fonts[i] = ui::MakeFont(entry.font, size, static_cast<UINT>(dpi));
+        fonts[i] =
+            platform::MakeFont(entry.font.face, size, entry.font.italic, static_cast<UINT>(dpi));
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts[i].get()), FALSE);
     }
 

@@ -25,7 +25,7 @@ class Run {
     explicit Run(const MigrationServices& services) : s_(services) {}
 
     void Execute() {
-        s_.cursor.On();
+        s_.desktop.SetMousePointer(platform::kPointerHourglass);
         root_ = std::wstring(IsTrue(Probe(std::wstring(kRootSelector))) ? kRootWhenSelectorExists
                                                                         : kRootOtherwise);
         if (!Continue(s_.files.MakeFolder(root_)) ||
@@ -58,7 +58,7 @@ class Run {
 
   private:
     void Finish() {
-        s_.cursor.Off();
+        s_.desktop.SetMousePointer(platform::kPointerDefault);
         if (s_.progress != nullptr) {
             s_.progress->Finish();
         }

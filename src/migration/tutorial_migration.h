@@ -12,7 +12,6 @@ struct MigrationServices {
     platform::FileSystem& files;
     platform::Desktop& desktop;
     StatusLine& status;
-    BusyCursor& cursor;
     WorkProgress* progress = nullptr;
 };
 

@@ -18,14 +18,6 @@ class StatusLine {
     virtual void Explain(const std::wstring& cause) { static_cast<void>(cause); }
 };
 
-// The application-wide hourglass.
-class BusyCursor {
-  public:
-    virtual ~BusyCursor() = default;
-    virtual void On() = 0;
-    virtual void Off() = 0;
-};
-
 // Where the system shows the progress of long work (the taskbar button).
 class WorkProgress {
   public:

@@ -1,64 +1,57 @@
 #include "platform/win32_dpi.h"
 
 #include "platform/system_api.h"
-#include "platform/unique_win32.h"
 
 namespace platform {
-namespace {
 
-UINT ScreenDpi() {
+UINT SystemDpi(bool windows7) {
+    if (const auto getDpiForSystem = windows7 ? nullptr : FindSystemFunction(kGetDpiForSystem)) {
+        return getDpiForSystem();
+    }
     const UniqueScreenDc screen(::GetDC(nullptr));
     const int dpi = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
     return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
 }
 
-}  // namespace
-
-const DpiFunctions& SystemDpiFunctions() {
-    static const DpiFunctions functions{
-        FindSystemFunction(kGetDpiForWindow),
-        FindSystemFunction(kGetDpiForSystem),
-        FindSystemFunction(kSystemParametersInfoForDpi),
-        FindSystemFunction(kGetSystemMetricsForDpi),
-    };
-    return functions;
+UINT WindowDpi(HWND window, bool windows7) {
+    const auto getDpiForWindow = windows7 ? nullptr : FindSystemFunction(kGetDpiForWindow);
+    return getDpiForWindow != nullptr ? getDpiForWindow(window) : SystemDpi(windows7);
 }
 
-UINT SystemDpi(const DpiFunctions& functions) {
-    return functions.getDpiForSystem != nullptr ? functions.getDpiForSystem() : ScreenDpi();
+int SystemMetricAtDpi(int index, UINT dpi, bool windows7) {
+    const auto getSystemMetricsForDpi =
+        windows7 ? nullptr : FindSystemFunction(kGetSystemMetricsForDpi);
+    return getSystemMetricsForDpi != nullptr ? getSystemMetricsForDpi(index, dpi)
+                                             : ::GetSystemMetrics(index);
 }
 
-UINT WindowDpi(HWND window, const DpiFunctions& functions) {
-    return functions.getDpiForWindow != nullptr ? functions.getDpiForWindow(window)
-                                                : SystemDpi(functions);
-}
-
-BOOL SystemParametersInfoAtDpi(UINT action, UINT parameter, void* data, UINT winIni, UINT dpi,
-                               const DpiFunctions& functions) {
-    if (functions.systemParametersInfoForDpi != nullptr) {
-        return functions.systemParametersInfoForDpi(action, parameter, data, winIni, dpi);
-    }
-    if (!::SystemParametersInfoW(action, parameter, data, winIni)) {
-        return FALSE;
-    }
-    const UINT systemDpi = SystemDpi(functions);
-    if (action == SPI_GETNONCLIENTMETRICS && dpi != systemDpi) {
-        auto& metrics = *static_cast<NONCLIENTMETRICSW*>(data);
-        for (LOGFONTW* font :
-             {&metrics.lfCaptionFont, &metrics.lfSmCaptionFont, &metrics.lfMenuFont,
-              &metrics.lfStatusFont, &metrics.lfMessageFont}) {
-            font->lfHeight =
-                ::MulDiv(font->lfHeight, static_cast<int>(dpi), static_cast<int>(systemDpi));
+UniqueFont MakeFont(std::wstring_view face, int hundredthsOfPoint, bool italic, UINT dpi,
+                    bool windows7) {
+    if (face.empty()) {
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof(metrics);
+        if (const auto forDpi =
+                windows7 ? nullptr : FindSystemFunction(kSystemParametersInfoForDpi)) {
+            if (!forDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi)) {
+                return {};
+            }
+        } else if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+            LONG& height = metrics.lfMessageFont.lfHeight;
+            height = ::MulDiv(height, static_cast<int>(dpi), static_cast<int>(SystemDpi(windows7)));
+        } else {
+            return {};
         }
+        return UniqueFont(::CreateFontIndirectW(&metrics.lfMessageFont));
     }
-    return TRUE;
-}
-
-int SystemMetricAtDpi(int index, UINT dpi, const DpiFunctions& functions) {
-    if (functions.getSystemMetricsForDpi != nullptr) {
-        return functions.getSystemMetricsForDpi(index, dpi);
-    }
-    return ::GetSystemMetrics(index);
+    // Default precisions and quality are zero.
+    LOGFONTW font{};
+    font.lfHeight = -::MulDiv(hundredthsOfPoint, static_cast<int>(dpi), 7200);
+    font.lfWeight = FW_NORMAL;
+    font.lfItalic = italic ? TRUE : FALSE;
+    font.lfCharSet = ANSI_CHARSET;
+    font.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
+    face.copy(font.lfFaceName, LF_FACESIZE - 1);
+    return UniqueFont(::CreateFontIndirectW(&font));
 }
 
 }  // namespace platform

@@ -1,36 +1,29 @@
 #pragma once
 
-// The resolution queries of Windows 10 version 1607, from Windows 7 on. Before
-// them, frames and icons stay at the system resolution; only fonts follow.
+// The resolution functions of Windows 10 version 1607, with Windows 7 fallbacks:
+// there frames and icons stay at the system resolution; only fonts follow.
 
 #include <windows.h>
 
+#include <string_view>
+
+#include "platform/unique_win32.h"
+
 namespace platform {
 
-// The newer functions, each null where the system lacks it. Tests give their
-// own set to reach the fallbacks.
-struct DpiFunctions {
-    UINT(WINAPI* getDpiForWindow)(HWND) = nullptr;
-    UINT(WINAPI* getDpiForSystem)() = nullptr;
-    BOOL(WINAPI* systemParametersInfoForDpi)(UINT, UINT, void*, UINT, UINT) = nullptr;
-    int(WINAPI* getSystemMetricsForDpi)(int, UINT) = nullptr;
-};
-
-// The running system's, looked up once.
-const DpiFunctions& SystemDpiFunctions();
-
+// windows7: take the fallbacks even where the newer function exists (tests).
 // GetDpiForSystem; before it, the screen's resolution.
-UINT SystemDpi(const DpiFunctions& functions = SystemDpiFunctions());
+UINT SystemDpi(bool windows7 = false);
 
 // GetDpiForWindow; before it, the system resolution.
-UINT WindowDpi(HWND window, const DpiFunctions& functions = SystemDpiFunctions());
-
-// SystemParametersInfoForDpi; before it, SystemParametersInfoW with the fonts
-// of SPI_GETNONCLIENTMETRICS scaled from the system resolution.
-BOOL SystemParametersInfoAtDpi(UINT action, UINT parameter, void* data, UINT winIni, UINT dpi,
-                               const DpiFunctions& functions = SystemDpiFunctions());
+UINT WindowDpi(HWND window, bool windows7 = false);
 
 // GetSystemMetricsForDpi; before it, GetSystemMetrics.
-int SystemMetricAtDpi(int index, UINT dpi, const DpiFunctions& functions = SystemDpiFunctions());
+int SystemMetricAtDpi(int index, UINT dpi, bool windows7 = false);
+
+// A face at a size, normal weight, ANSI; without a face, the system's message
+// font (SystemParametersInfoForDpi; before it, scaled from the system resolution).
+UniqueFont MakeFont(std::wstring_view face, int hundredthsOfPoint, bool italic, UINT dpi,
+                    bool windows7 = false);
 
 }  // namespace platform

@@ -1,21 +1,13 @@
 #pragma once
 
-// The window and its controls as data: positions and sizes in twips, colours
-// as OLE colours, where 0x80000000 plus an index names a system colour.
+// The window and its controls as data: positions and sizes in twips.
 
 #include <windows.h>
 
-#include <algorithm>
 #include <array>
-#include <cstdint>
 #include <string_view>
 
 namespace ui {
-
-inline constexpr std::uint32_t kWhite = 0xFFFFFF;
-inline constexpr std::uint32_t kSystemWindow = 0x80000005;
-inline constexpr std::uint32_t kSystemWindowText = 0x80000008;
-inline constexpr std::uint32_t kSystemButtonText = 0x80000012;
 
 struct TwipsRect {
     int left, top, width, height;
@@ -44,7 +36,7 @@ struct ControlSpec {
     TwipsRect bounds;
     int tabIndex;  // -1: not in the tab order
     FontSpec font;
-    std::uint32_t foreColour;
+    int textColour;  // a system colour (GetSysColor)
     bool border;
 };
 
@@ -59,32 +51,26 @@ inline constexpr WindowSpec kFrmUpdate = {L"frmUpdate", L"Update ZorvelPro", 658
 
 inline constexpr FontSpec kDialogFont = {L"", 0, false};
 
-// Listed as the window is laid out, a control a row; created in reading order (kReadingOrder).
+// In reading order, which is also the order of the child windows: a screen
+// reader meets the instruction and the warning before the buttons.
 // clang-format off
 inline constexpr std::array<ControlSpec, 6> kControls = {{
-    {ControlId::cmdExit, L"cmdExit", ControlKind::PushButton, L"Exit", {4290, 3555, 1920, 345}, 2,
-     kDialogFont, kSystemButtonText, false},
-    {ControlId::cmdBegin, L"cmdBegin", ControlKind::PushButton, L"Begin", {1710, 2415, 1215, 495},
-     0, kDialogFont, kSystemButtonText, false},
-    {ControlId::Label2, L"Label2", ControlKind::Label,
-     L"(This action will only be successful on a computer with ZorvelPro V5 currently installed)",
-     {135, 1395, 4005, 945}, 4, {L"Arial", 1200, true}, kSystemButtonText, false},
     {ControlId::Label1, L"Label1", ControlKind::Label,
      L"To check ZorvelPro tutorial file names and paths click BEGIN", {345, 135, 3600, 1110}, 3,
-     {L"Arial", 1425, false}, kSystemButtonText, false},
+     {L"Arial", 1425, false}, COLOR_BTNTEXT, false},
+    {ControlId::Label2, L"Label2", ControlKind::Label,
+     L"(This action will only be successful on a computer with ZorvelPro V5 currently installed)",
+     {135, 1395, 4005, 945}, 4, {L"Arial", 1200, true}, COLOR_BTNTEXT, false},
+    {ControlId::cmdBegin, L"cmdBegin", ControlKind::PushButton, L"Begin", {1710, 2415, 1215, 495},
+     0, kDialogFont, COLOR_BTNTEXT, false},
     {ControlId::lblNotify, L"lblNotify", ControlKind::Label, L"", {285, 2970, 5910, 525}, 1,
-     {L"MS Sans Serif", 1800, false}, kSystemWindowText, true},
+     {L"MS Sans Serif", 1800, false}, COLOR_WINDOWTEXT, true},
+    {ControlId::cmdExit, L"cmdExit", ControlKind::PushButton, L"Exit", {4290, 3555, 1920, 345}, 2,
+     kDialogFont, COLOR_BTNTEXT, false},
     {ControlId::Image1, L"Image1", ControlKind::Picture, L"", {4320, -15, 2265, 2985}, -1,
-     kDialogFont, kWhite, false},
+     kDialogFont, COLOR_WINDOWTEXT, false},
 }};
 // clang-format on
-
-// The order of the child windows, in which a screen reader meets them: the
-// instruction and the warning before the buttons.
-inline constexpr std::array<ControlId, 5> kReadingOrder = {
-    ControlId::Label1,    ControlId::Label2,  ControlId::cmdBegin,
-    ControlId::lblNotify, ControlId::cmdExit,
-};
 
 // A control's place in kControls; kControls.size() if it has none.
 constexpr std::size_t IndexOf(ControlId id) {
@@ -102,8 +88,7 @@ constexpr const ControlSpec& Definition(ControlId id) {
 // The dialog manager tabs among the child windows in their order: the push
 // buttons must come in tab order there too.
 static_assert(Definition(ControlId::cmdBegin).tabIndex < Definition(ControlId::cmdExit).tabIndex &&
-              std::find(kReadingOrder.begin(), kReadingOrder.end(), ControlId::cmdBegin) <
-                  std::find(kReadingOrder.begin(), kReadingOrder.end(), ControlId::cmdExit));
+              IndexOf(ControlId::cmdBegin) < IndexOf(ControlId::cmdExit));
 
 // The status line's size once loaded; a text too long for its box at that size
 // is drawn smaller, a point at a time, but never below 8 pt.

@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <cmath>
@@ -9,7 +10,6 @@
 #include "migration/tutorial_migration.h"
 #include "platform/system_api.h"
 #include "platform/win32_dpi.h"
-#include "ui/fonts.h"
 #include "ui/resource.h"
 
 namespace ui {
@@ -27,12 +27,19 @@ constexpr UINT kLabelTextFormat =
 // Often enough to look alive, seldom enough to cost nothing.
 constexpr UINT kProgressIntervalMs = 250;
 
-COLORREF ToColorRef(std::uint32_t oleColour) {
-    if ((oleColour & 0x80000000u) != 0) {
-        return ::GetSysColor(static_cast<int>(oleColour & 0xFFu));
-    }
-    return static_cast<COLORREF>(oleColour);
-}
+// Spelled out: mingw's oleacc library has wrong values for some, its headers lack the rest.
+constexpr CLSID kAccPropServices = {
+    0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
+constexpr IID kIAccPropServices = {
+    0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
+constexpr MSAAPROPID kLiveSetting = {
+    0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
+constexpr LONG kPolite = 1;
+constexpr MSAAPROPID kDescription = {
+    0x4d48dfe4, 0xbd3f, 0x491f, {0xa6, 0x48, 0x49, 0x2d, 0x6f, 0x20, 0xc5, 0x88}};
+// Not in the headers before Windows 8; older systems ignore the event.
+constexpr DWORD kEventObjectLiveRegionChanged = 0x8019;
+constexpr auto kClient = static_cast<DWORD>(OBJID_CLIENT);
 
 // Relative luminance of an sRGB colour, as contrast ratios are defined.
 double Luminance(COLORREF colour) {
@@ -163,17 +170,19 @@ bool MainWindow::Create(HINSTANCE instance) {
     TrimSystemMenu(window_);
     dpi_ = platform::WindowDpi(window_);
     FitClientArea(window_, dpi_);
-    SetIcons();
-    // The picture is drawn by the window itself; the others are child windows,
-    // created in reading order.
-    for (const ControlId id : kReadingOrder) {
-        const ControlSpec& entry = Definition(id);
+    // The picture is drawn by the window itself; the others are child windows.
+    for (const ControlSpec& entry : kControls) {
+        if (entry.kind == ControlKind::Picture) {
+            continue;
+        }
         const bool isButton = entry.kind == ControlKind::PushButton;
         DWORD style = isButton ? kButtonStyle : kLabelStyle | (entry.border ? WS_BORDER : 0);
-        style |= id == ControlId::lblNotify ? SS_NOTIFY : 0;  // takes the mouse, for its tooltip
-        State(id).window = ::CreateWindowExW(
+        // The status line takes the mouse, for its tooltip.
+        style |= entry.id == ControlId::lblNotify ? SS_NOTIFY : 0;
+        // A control that cannot be made is left out: the window shows the others.
+        static_cast<void>(::CreateWindowExW(
             0, isButton ? L"BUTTON" : L"STATIC", entry.text.data(), style, 0, 0, 0, 0, window_,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance_, nullptr);
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance_, nullptr));
     }
     ApplyColourScheme();
     LayOut();
@@ -190,29 +199,53 @@ void MainWindow::Show(int showCommand) {
     ::PostMessageW(window_, kAccessibilityMessage, 0, 0);
 }
 
-// The status line as a live region, with its whole text as its tooltip, also
-// when the line must draw it small or cannot hold all of it.
+// One apartment for the live region and the taskbar, from the first that needs it.
+void MainWindow::JoinComApartment() {
+    if (!com_) {
+        com_.emplace();
+    }
+}
+
+// The status line as a polite live region (announced once the user is idle), with its
+// whole text as its tooltip, also when the line draws it small or cannot hold all of it.
 void MainWindow::OnSetUpAccessibility() {
-    statusRegion_.Mark(Control(ControlId::lblNotify));
+    JoinComApartment();
+    VARIANT polite{};
+    polite.vt = VT_I4;
+    polite.lVal = kPolite;
+    if (FAILED(::CoCreateInstance(kAccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                  kIAccPropServices,
+                                  reinterpret_cast<void**>(statusRegion_.GetAddressOf()))) ||
+        FAILED(statusRegion_->SetHwndProp(Control(ControlId::lblNotify), kClient, CHILDID_SELF,
+                                          kLiveSetting, polite))) {
+        statusRegion_.Reset();
+    }
     RegisterTooltipClass();
     statusTip_ =
         ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                           WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
                           CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance_, nullptr);
-    UpdateStatusTip(true);
+    ShowWholeStatus(true);
 }
 
-// The status line is the tooltip's one tool.
-void MainWindow::UpdateStatusTip(bool add) {
+// The whole status as the tooltip and, after a failure, the accessible description: the
+// text and below it what support needs, the failed operation in the system's own words.
+void MainWindow::ShowWholeStatus(bool add) {
+    std::wstring whole = statusCause_.empty() ? statusText_ : statusText_ + L"\r\n" + statusCause_;
+    const HWND label = Control(ControlId::lblNotify);
+    if (statusRegion_ && statusCause_.empty()) {
+        statusRegion_->ClearHwndProps(label, kClient, CHILDID_SELF, &kDescription, 1);
+    } else if (statusRegion_) {
+        statusRegion_->SetHwndPropStr(label, kClient, CHILDID_SELF, kDescription, whole.c_str());
+    }
     if (statusTip_ == nullptr) {
         return;
     }
-    std::wstring whole = WholeStatus();
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = window_;
-    tool.uId = reinterpret_cast<UINT_PTR>(Control(ControlId::lblNotify));
+    tool.uId = reinterpret_cast<UINT_PTR>(label);
     tool.lpszText = whole.data();
     ::SendMessageW(statusTip_, add ? TTM_ADDTOOLW : TTM_UPDATETIPTEXTW, 0,
                    reinterpret_cast<LPARAM>(&tool));
@@ -221,30 +254,27 @@ void MainWindow::UpdateStatusTip(bool add) {
     ::SendMessageW(statusTip_, TTM_SETMAXTIPWIDTH, 0, box.width);
 }
 
-// After a failure, the status text and below it what support needs: the
-// operation that failed, in the system's own words.
-std::wstring MainWindow::WholeStatus() const {
-    return statusCause_.empty() ? statusText_ : statusText_ + L"\r\n" + statusCause_;
-}
-
-HWND MainWindow::Control(ControlId id) const noexcept {
-    const std::size_t index = IndexOf(id);
-    return index < controls_.size() ? controls_[index].window : nullptr;
-}
-
 // White behind the window and its labels, which blends with the picture,
 // unless the text needs the system's colours to be seen.
 void MainWindow::ApplyColourScheme() {
-    const bool system = NeedsSystemColours(HighContrast(), ::GetSysColor(COLOR_WINDOWTEXT),
-                                           ::GetSysColor(COLOR_BTNTEXT));
-    backColour_ = system ? kSystemWindow : kWhite;
-    backBrush_.reset(::CreateSolidBrush(ToColorRef(backColour_)));
-    for (const ControlId id : {ControlId::lblNotify, ControlId::Label1, ControlId::Label2}) {
-        State(id).foreColour = system ? kSystemWindowText : Definition(id).foreColour;
-    }
+    systemColours_ = NeedsSystemColours(HighContrast(), ::GetSysColor(COLOR_WINDOWTEXT),
+                                        ::GetSysColor(COLOR_BTNTEXT));
+    backBrush_.reset(::CreateSolidBrush(BackColour()));
 }
 
+// Everything that follows the resolution: the icons, the controls' places and
+// fonts, the tooltip's width.
 void MainWindow::LayOut() {
+    for (const auto [type, width, height] : {std::array{ICON_BIG, SM_CXICON, SM_CYICON},
+                                             std::array{ICON_SMALL, SM_CXSMICON, SM_CYSMICON}}) {
+        platform::UniqueIcon icon(static_cast<HICON>(
+            ::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                         platform::SystemMetricAtDpi(width, dpi_),
+                         platform::SystemMetricAtDpi(height, dpi_), LR_DEFAULTCOLOR)));
+        ::SendMessageW(window_, WM_SETICON, type, reinterpret_cast<LPARAM>(icon.get()));
+        // The window no longer uses the old icon once it has the new one.
+        icons_[type] = std::move(icon);
+    }
     for (const ControlSpec& entry : kControls) {
         if (const HWND control = Control(entry.id)) {
             const PixelRect pixels = ToPixels(entry.bounds, static_cast<int>(dpi_));
@@ -253,58 +283,36 @@ void MainWindow::LayOut() {
             ApplyFont(entry.id);
         }
     }
+    ShowWholeStatus();
     ::InvalidateRect(window_, nullptr, TRUE);
 }
 
 void MainWindow::ApplyFont(ControlId id) {
-    ControlState& state = State(id);
     const FontSpec& entry = Definition(id).font;
-    const int size = id == ControlId::lblNotify ? FittingStatusSize() : entry.hundredthsOfPoint;
-    if (state.window == nullptr ||
-        (state.font && state.hundredthsOfPoint == size && state.fontDpi == dpi_)) {
-        return;
-    }
-    platform::UniqueFont font = MakeFont(entry, size, dpi_);
-    ::SendMessageW(state.window, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    platform::UniqueFont font =
+        id == ControlId::lblNotify
+            ? FittingStatusFont()
+            : platform::MakeFont(entry.face, entry.hundredthsOfPoint, entry.italic, dpi_);
+    ::SendMessageW(Control(id), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     // The control no longer uses the old font once it has the new one.
-    state.font = std::move(font);
-    state.hundredthsOfPoint = size;
-    state.fontDpi = dpi_;
+    fonts_[IndexOf(id)] = std::move(font);
 }
 
-// The loaded size if the whole text fits the status line's box, else the
-// largest smaller one that does, a point at a time, down to a legible size.
-// The box never grows.
-int MainWindow::FittingStatusSize() const {
-    int size = kNotifyLoadedHundredthsOfPoint;
-    RECT box;
+// The loaded size if the whole text fits the box, which never grows, else the largest
+// smaller size that does, a point at a time, down to a legible size.
+platform::UniqueFont MainWindow::FittingStatusFont() const {
+    const FontSpec& entry = Definition(ControlId::lblNotify).font;
     const platform::UniqueDc dc(::CreateCompatibleDC(nullptr));
-    if (statusText_.empty() || !dc || !::GetClientRect(Control(ControlId::lblNotify), &box)) {
-        return size;
-    }
-    for (; size > kNotifyLegibleHundredthsOfPoint; size -= kNotifyStepHundredthsOfPoint) {
-        const platform::UniqueFont font =
-            MakeFont(Definition(ControlId::lblNotify).font, size, dpi_);
-        if (!font || TextFits(dc.get(), font.get(), statusText_, box)) {
-            break;
+    RECT box;
+    const bool measurable =
+        !statusText_.empty() && dc && ::GetClientRect(Control(ControlId::lblNotify), &box);
+    for (int size = kNotifyLoadedHundredthsOfPoint;; size -= kNotifyStepHundredthsOfPoint) {
+        platform::UniqueFont font = platform::MakeFont(entry.face, size, entry.italic, dpi_);
+        if (!measurable || !font || size <= kNotifyLegibleHundredthsOfPoint ||
+            TextFits(dc.get(), font.get(), statusText_, box)) {
+            return font;
         }
     }
-    return std::max(size, kNotifyLegibleHundredthsOfPoint);
-}
-
-void MainWindow::SetIcons() {
-    const auto load = [this](int metricX, int metricY) {
-        return platform::UniqueIcon(static_cast<HICON>(
-            ::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
-                         platform::SystemMetricAtDpi(metricX, dpi_),
-                         platform::SystemMetricAtDpi(metricY, dpi_), LR_DEFAULTCOLOR)));
-    };
-    platform::UniqueIcon big = load(SM_CXICON, SM_CYICON);
-    platform::UniqueIcon small = load(SM_CXSMICON, SM_CYSMICON);
-    ::SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
-    ::SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
-    bigIcon_ = std::move(big);
-    smallIcon_ = std::move(small);
 }
 
 void MainWindow::Write(const std::wstring& text) {
@@ -318,17 +326,13 @@ void MainWindow::Write(const std::wstring& text) {
     // The size first, so that the text is never drawn cut at the old one.
     ApplyFont(ControlId::lblNotify);
     ::SetWindowTextW(label, statusText_.c_str());
-    UpdateStatusTip();
-    statusRegion_.Describe({});
-    LiveRegion::RaiseChanged(label);
+    ShowWholeStatus();
+    ::NotifyWinEvent(kEventObjectLiveRegionChanged, label, OBJID_CLIENT, CHILDID_SELF);
 }
-
-std::wstring MainWindow::Read() const { return statusText_; }
 
 void MainWindow::Explain(const std::wstring& cause) {
     statusCause_ = cause;
-    UpdateStatusTip();
-    statusRegion_.Describe(statusCause_.empty() ? std::wstring() : WholeStatus());
+    ShowWholeStatus();
 }
 
 // The taskbar button shows the bytes moved against the run's total (Windows 7 and later).
@@ -337,12 +341,11 @@ void MainWindow::Start(std::uint64_t totalBytes) {
         return;
     }
     if (!taskbar_) {
-        taskbarCom_.emplace();
+        JoinComApartment();
         if (FAILED(::CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
                                       IID_PPV_ARGS(taskbar_.GetAddressOf()))) ||
             FAILED(taskbar_->HrInit())) {
             taskbar_.Reset();
-            taskbarCom_.reset();
             return;
         }
     }
@@ -361,10 +364,6 @@ void MainWindow::Finish() {
     taskbar_->SetProgressState(window_, TBPF_NOPROGRESS);
     progressTotal_ = 0;
 }
-
-void MainWindow::On() { desktop_.SetMousePointer(platform::kPointerHourglass); }
-
-void MainWindow::Off() { desktop_.SetMousePointer(platform::kPointerDefault); }
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
@@ -412,8 +411,15 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
                        backBrush_ ? backBrush_.get() : ::GetSysColorBrush(COLOR_BTNFACE));
             return TRUE;
         }
-        case WM_CTLCOLORSTATIC:
-            return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_CTLCOLORSTATIC: {
+            // The labels are the window's only statics.
+            const auto dc = reinterpret_cast<HDC>(wParam);
+            const ControlSpec& label =
+                Definition(static_cast<ControlId>(::GetDlgCtrlID(reinterpret_cast<HWND>(lParam))));
+            ::SetBkColor(dc, BackColour());
+            ::SetTextColor(dc, ::GetSysColor(systemColours_ ? COLOR_WINDOWTEXT : label.textColour));
+            return reinterpret_cast<LRESULT>(backBrush_.get());
+        }
         case WM_SETCURSOR:
             // The hourglass shows over the whole window, whichever control is under it.
             if (const HCURSOR cursor = desktop_.OverrideCursor()) {
@@ -421,9 +427,16 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
                 return TRUE;
             }
             break;
-        case WM_DPICHANGED:
-            OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        case WM_DPICHANGED: {
+            dpi_ = HIWORD(wParam);
+            // The system's rectangle keeps the window where it was on the screen.
+            const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+            ::SetWindowPos(window, nullptr, suggested.left, suggested.top,
+                           suggested.right - suggested.left, suggested.bottom - suggested.top,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+            LayOut();
             return 0;
+        }
         case WM_SYSCOLORCHANGE:
             OnSystemColoursChanged();
             return 0;
@@ -450,6 +463,10 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     return ::DefDlgProcW(window, message, wParam, lParam);
 }
 
+COLORREF MainWindow::BackColour() const {
+    return systemColours_ ? ::GetSysColor(COLOR_WINDOW) : RGB(255, 255, 255);
+}
+
 void MainWindow::OnBegin() {
     // A click let through by a run's event pass must not start a second run
     // over the same files.
@@ -460,12 +477,12 @@ void MainWindow::OnBegin() {
     platform::ScopeExit finished([this] { running_ = false; });
     // The run reports its own failures; this catches a fault in the reporting.
     try {
-        migration::CheckTutorialFiles({files_, desktop_, *this, *this, this});
+        migration::CheckTutorialFiles({files_, desktop_, *this, this});
     } catch (const std::bad_alloc&) {
-        Off();
+        desktop_.SetMousePointer(platform::kPointerDefault);
         Write(migration::WithErrorReport(statusText_, platform::OutOfMemory()));
     } catch (...) {
-        Off();
+        desktop_.SetMousePointer(platform::kPointerDefault);
         Write(migration::WithErrorReport(statusText_, platform::InternalError()));
     }
 }
@@ -487,35 +504,11 @@ void MainWindow::OnPaint() {
     ::EndPaint(window_, &paint);
 }
 
-LRESULT MainWindow::OnControlColour(HDC dc, HWND control) {
-    for (const ControlState& state : controls_) {
-        if (state.window == control && control != nullptr) {
-            ::SetBkColor(dc, ToColorRef(backColour_));
-            ::SetTextColor(dc, ToColorRef(state.foreColour));
-            return reinterpret_cast<LRESULT>(backBrush_.get());
-        }
-    }
-    return ::DefWindowProcW(window_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                            reinterpret_cast<LPARAM>(control));
-}
-
-void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
-    dpi_ = dpi;
-    // The system's rectangle keeps the window where it was on the screen.
-    ::SetWindowPos(window_, nullptr, suggested.left, suggested.top,
-                   suggested.right - suggested.left, suggested.bottom - suggested.top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-    SetIcons();
-    LayOut();
-    UpdateStatusTip();
-}
-
 void MainWindow::OnSystemColoursChanged() {
     // The buttons and the tooltip are common controls: they learn of it from their parent.
-    for (const ControlState& state : controls_) {
-        if (state.window != nullptr) {
-            ::SendMessageW(state.window, WM_SYSCOLORCHANGE, 0, 0);
-        }
+    for (HWND child = ::GetWindow(window_, GW_CHILD); child != nullptr;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        ::SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
     }
     if (statusTip_ != nullptr) {
         ::SendMessageW(statusTip_, WM_SYSCOLORCHANGE, 0, 0);
@@ -526,11 +519,14 @@ void MainWindow::OnSystemColoursChanged() {
 }
 
 void MainWindow::OnDestroy() {
-    statusRegion_.Clear();
-    desktop_.SetMainWindow(nullptr);
-    for (ControlState& state : controls_) {
-        state.window = nullptr;
+    // The marks go while the status line still exists.
+    if (statusRegion_) {
+        const MSAAPROPID properties[] = {kLiveSetting, kDescription};
+        statusRegion_->ClearHwndProps(Control(ControlId::lblNotify), kClient, CHILDID_SELF,
+                                      properties, 2);
+        statusRegion_.Reset();
     }
+    desktop_.SetMainWindow(nullptr);
     statusTip_ = nullptr;
     window_ = nullptr;
     ::PostQuitMessage(0);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
 #include <shobjidl.h>
 #include <wrl/client.h>
 
@@ -15,7 +16,8 @@
 #include "platform/unique_win32.h"
 #include "platform/win32_desktop.h"
 #include "ui/layout.h"
-#include "ui/live_region.h"
+
+struct IAccPropServices;
 
 namespace ui {
 
@@ -23,10 +25,22 @@ namespace ui {
 // system's text colours would not read on white.
 bool NeedsSystemColours(bool highContrast, COLORREF windowText, COLORREF buttonText);
 
-// frmUpdate, the tool's only window: the run's status line, busy cursor and progress.
-class MainWindow final : public migration::StatusLine,
-                         public migration::BusyCursor,
-                         public migration::WorkProgress {
+// A single-threaded COM apartment on this thread while it lives; its end lets
+// the DLLs that COM loaded go again.
+struct ComApartment {
+    ComApartment() : joined(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment() {
+        if (joined) {
+            ::CoUninitialize();
+        }
+    }
+    const bool joined;
+};
+
+// frmUpdate, the tool's only window: the run's status line and progress.
+class MainWindow final : public migration::StatusLine, public migration::WorkProgress {
   public:
     // bytesCopied, where given, is what the file system has copied so far: the
     // taskbar button's progress.
@@ -42,26 +56,16 @@ class MainWindow final : public migration::StatusLine,
     void Show(int showCommand);
 
     HWND Handle() const noexcept { return window_; }
-    HWND Control(ControlId id) const noexcept;
+    HWND Control(ControlId id) const { return ::GetDlgItem(window_, static_cast<int>(id)); }
     UINT Dpi() const noexcept { return dpi_; }
 
     void Write(const std::wstring& text) override;
-    std::wstring Read() const override;
+    std::wstring Read() const override { return statusText_; }
     void Explain(const std::wstring& cause) override;
-    void On() override;
-    void Off() override;
     void Start(std::uint64_t totalBytes) override;
     void Finish() override;
 
   private:
-    struct ControlState {
-        HWND window = nullptr;
-        platform::UniqueFont font;
-        int hundredthsOfPoint = 0;  // of the font, made for fontDpi
-        UINT fontDpi = 0;
-        std::uint32_t foreColour = 0;
-    };
-
     static constexpr UINT kAccessibilityMessage = WM_APP + 1;
     static constexpr UINT_PTR kProgressTimer = 1;
 
@@ -70,18 +74,15 @@ class MainWindow final : public migration::StatusLine,
 
     void LayOut();
     void ApplyFont(ControlId id);
-    int FittingStatusSize() const;
+    platform::UniqueFont FittingStatusFont() const;
     void ApplyColourScheme();
-    void UpdateStatusTip(bool add = false);
-    std::wstring WholeStatus() const;
-    void SetIcons();
-    ControlState& State(ControlId id) { return controls_[IndexOf(id)]; }
+    void ShowWholeStatus(bool add = false);
+    void JoinComApartment();
+    COLORREF BackColour() const;
 
     void OnSetUpAccessibility();
     void OnBegin();
     void OnPaint();
-    LRESULT OnControlColour(HDC dc, HWND control);
-    void OnDpiChanged(UINT dpi, const RECT& suggested);
     void OnSystemColoursChanged();
     void OnDestroy();
 
@@ -90,21 +91,21 @@ class MainWindow final : public migration::StatusLine,
     HINSTANCE instance_ = nullptr;
     HWND window_ = nullptr;
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
-    std::array<ControlState, kControls.size()> controls_;
-    std::uint32_t backColour_ = kWhite;  // of the window and its labels
+    std::array<platform::UniqueFont, kControls.size()> fonts_;  // each control's, in kControls
+    bool systemColours_ = false;  // for the window and its labels, else white
     platform::UniqueBrush backBrush_;
     std::wstring statusText_;
     std::wstring statusCause_;
-    const BITMAPINFO* picture_ = nullptr;  // in the module's resources
-    LiveRegion statusRegion_;
-    HWND statusTip_ = nullptr;  // owned by the window, which destroys it
-    platform::UniqueIcon bigIcon_;
-    platform::UniqueIcon smallIcon_;
+    const BITMAPINFO* picture_ = nullptr;        // in the module's resources
+    HWND statusTip_ = nullptr;                   // owned by the window, which destroys it
+    std::array<platform::UniqueIcon, 2> icons_;  // by ICON_SMALL and ICON_BIG
     bool running_ = false;
     std::function<std::uint64_t()> bytesCopied_;
     std::uint64_t progressStart_ = 0;
     std::uint64_t progressTotal_ = 0;
-    std::optional<ComApartment> taskbarCom_;  // declared first, so that it ends last
+    // For the live region and the taskbar; declared before them, so that it ends last.
+    std::optional<ComApartment> com_;
+    Microsoft::WRL::ComPtr<IAccPropServices> statusRegion_;  // marks the status line polite
     Microsoft::WRL::ComPtr<ITaskbarList3> taskbar_;
 };
 

@@ -43,10 +43,7 @@ class RunTest : public testing::Test, public fakes::FakeWindow {
         expected.push_back(final);
         EXPECT_EQ(status.writes, expected);
     }
-    void ExpectPointerOnThenOff() {
-        EXPECT_EQ(cursor.log, (std::vector<std::wstring>{L"On", L"Off"}));
-        EXPECT_TRUE(desktop.pointers.empty());
-    }
+    void ExpectPointerOnThenOff() { EXPECT_EQ(desktop.pointers, fakes::kHourglassThenDefault); }
 
     FakeFileSystem files;
 };
@@ -134,7 +131,7 @@ TEST_F(RunTest, ReadOnlyCopiesMoveAndTheTotalIsWhatMoves) {
         void Finish() override { log.push_back(L"Finish"); }
         std::vector<std::wstring> log;
     } progress;
-    migration::CheckTutorialFiles({files, desktop, status, cursor, &progress});
+    migration::CheckTutorialFiles({files, desktop, status, &progress});
 
     EXPECT_EQ(progress.log, (std::vector<std::wstring>{L"Start 8", L"Finish"}));
     EXPECT_EQ(files.Nodes().at(kTut + L"ZV_Brasol.avi"),
@@ -164,7 +161,7 @@ TEST_F(RunTest, AnExceptionStopsTheRunWithAReport) {
         fakes::FakeWindow window;
         window.Run(throwing);
         EXPECT_EQ(window.status.Read(), Reading(L"Zent.avi") + L"  " + report);
-        EXPECT_EQ(window.cursor.log, (std::vector<std::wstring>{L"On", L"Off"}));
+        EXPECT_EQ(window.desktop.pointers, fakes::kHourglassThenDefault);
         EXPECT_EQ(throwing.Content(kTut + L"Zent.avi"), "zent");
     }
 }

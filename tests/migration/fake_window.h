@@ -29,7 +29,6 @@ class FakeDesktop : public platform::Desktop {
         const int pass = passes++;
         return onEvents ? onEvents(pass) : true;
     }
-    // The run should reach the pointer through the busy cursor only.
     void SetMousePointer(int code) override { pointers.push_back(code); }
 
     std::vector<ShownBox> boxes;
@@ -49,24 +48,19 @@ class FakeStatusLine : public migration::StatusLine {
     std::wstring text_ = L"...standing by";
 };
 
-class FakeCursor : public migration::BusyCursor {
-  public:
-    void On() override { log.push_back(L"On"); }
-    void Off() override { log.push_back(L"Off"); }
-
-    std::vector<std::wstring> log;
-};
-
 // The window's side of a run: what it shows, with the run itself.
 struct FakeWindow {
     const FakeWindow& Run(platform::FileSystem& files) {
-        migration::CheckTutorialFiles({files, desktop, status, cursor});
+        migration::CheckTutorialFiles({files, desktop, status});
         return *this;
     }
     FakeDesktop desktop;
     FakeStatusLine status;
-    FakeCursor cursor;
 };
+
+// A run's pointer: the hourglass from its start, the default one at its end, whatever the end.
+inline const std::vector<int> kHourglassThenDefault = {platform::kPointerHourglass,
+                                                       platform::kPointerDefault};
 
 inline std::wstring Reading(std::wstring_view name) {
     return L"Reading '" + std::wstring(name) + L"' Tutorial";

@@ -87,12 +87,12 @@ struct AtDpi {
 
 // clang-format off
 constexpr AtDpi kLayouts[] = {
-    {96, {439, 262}, {{286, 237, 128, 23}, {114, 161, 81, 33}, {9, 93, 267, 63}, {23, 9, 240, 74},
-                      {19, 198, 394, 35}, {288, -1, 151, 199}}, -19, -16, -19},
-    {120, {549, 328}, {{358, 296, 160, 29}, {143, 201, 101, 42}, {11, 116, 334, 79},
-                       {29, 11, 300, 93}, {24, 248, 492, 43}, {360, -1, 189, 249}}, -24, -20, -23},
-    {144, {659, 393}, {{429, 356, 192, 34}, {171, 242, 122, 49}, {14, 140, 400, 94},
-                       {35, 14, 360, 111}, {29, 297, 591, 53}, {432, -2, 227, 299}}, -29, -24, -28},
+    {96, {439, 262}, {{23, 9, 240, 74}, {9, 93, 267, 63}, {114, 161, 81, 33}, {19, 198, 394, 35},
+                      {286, 237, 128, 23}, {288, -1, 151, 199}}, -19, -16, -19},
+    {120, {549, 328}, {{29, 11, 300, 93}, {11, 116, 334, 79}, {143, 201, 101, 42},
+                       {24, 248, 492, 43}, {358, 296, 160, 29}, {360, -1, 189, 249}}, -24, -20, -23},
+    {144, {659, 393}, {{35, 14, 360, 111}, {14, 140, 400, 94}, {171, 242, 122, 49},
+                       {29, 297, 591, 53}, {429, 356, 192, 34}, {432, -2, 227, 299}}, -29, -24, -28},
 };
 // clang-format on
 
@@ -111,8 +111,9 @@ std::string NameOf(ControlId id) {
     return std::string(name.begin(), name.end());
 }
 
-constexpr ControlId kChildControls[] = {ControlId::cmdExit, ControlId::cmdBegin, ControlId::Label2,
-                                        ControlId::Label1, ControlId::lblNotify};
+// In reading order.
+constexpr ControlId kChildControls[] = {ControlId::Label1, ControlId::Label2, ControlId::cmdBegin,
+                                        ControlId::lblNotify, ControlId::cmdExit};
 
 class MainWindowTest : public ::testing::Test {
   protected:
@@ -296,6 +297,13 @@ TEST_F(MainWindowTest, EachWindowHasItsClassTextStyleAndFont) {
     EXPECT_NE(::SendMessageW(Main(), WM_GETICON, ICON_SMALL, 0), 0);
     // The picture is drawn by the window itself, like a windowless image control.
     EXPECT_EQ(::GetDlgItem(Main(), static_cast<int>(ControlId::Image1)), nullptr);
+    // A screen reader, which follows the child windows, meets the instruction
+    // and the warning first.
+    HWND child = ::GetWindow(Main(), GW_CHILD);
+    for (const ControlId id : kChildControls) {
+        EXPECT_EQ(child, Control(id)) << NameOf(id);
+        child = ::GetWindow(child, GW_HWNDNEXT);
+    }
 }
 
 // Laid out from the twips at the system resolution, and again at each new one
@@ -329,31 +337,29 @@ TEST_F(MainWindowTest, LaidOutFromTheTwipsAtEachResolution) {
 // fallback gives what the function gives: at the system resolution, and for
 // the message font also at twice it.
 TEST_F(MainWindowTest, DpiFallbacksAgreeWithTheNewerFunctions) {
-    constexpr platform::DpiFunctions kWindows7{};
-    const platform::DpiFunctions& newer = platform::SystemDpiFunctions();
-    ASSERT_TRUE(newer.getDpiForWindow && newer.getDpiForSystem &&
-                newer.systemParametersInfoForDpi && newer.getSystemMetricsForDpi);
-
-    const UINT dpi = platform::SystemDpi(newer);
+    constexpr bool kWindows7 = true;
+    for (const auto* name : {"GetDpiForWindow", "GetDpiForSystem", "SystemParametersInfoForDpi",
+                             "GetSystemMetricsForDpi"}) {
+        ASSERT_NE(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), name), nullptr) << name;
+    }
+    const UINT dpi = platform::SystemDpi();
     EXPECT_EQ(platform::SystemDpi(kWindows7), dpi);
-    EXPECT_EQ(platform::WindowDpi(Main(), kWindows7), platform::WindowDpi(Main(), newer));
+    EXPECT_EQ(platform::WindowDpi(Main(), kWindows7), platform::WindowDpi(Main()));
 
     for (const int metric : {SM_CXICON, SM_CYICON, SM_CXSMICON, SM_CYSMICON}) {
         EXPECT_EQ(platform::SystemMetricAtDpi(metric, dpi, kWindows7),
-                  platform::SystemMetricAtDpi(metric, dpi, newer))
+                  platform::SystemMetricAtDpi(metric, dpi))
             << "metric " << metric;
     }
     for (const UINT asked : {dpi, dpi * 2}) {
-        NONCLIENTMETRICSW wanted{};
-        wanted.cbSize = sizeof(wanted);
-        NONCLIENTMETRICSW got = wanted;
-        ASSERT_TRUE(platform::SystemParametersInfoAtDpi(SPI_GETNONCLIENTMETRICS, sizeof(wanted),
-                                                        &wanted, 0, asked, newer));
-        ASSERT_TRUE(platform::SystemParametersInfoAtDpi(SPI_GETNONCLIENTMETRICS, sizeof(got), &got,
-                                                        0, asked, kWindows7));
-        EXPECT_EQ(got.lfMessageFont.lfHeight, wanted.lfMessageFont.lfHeight)
-            << "at " << asked << " DPI";
-        EXPECT_STREQ(got.lfMessageFont.lfFaceName, wanted.lfMessageFont.lfFaceName);
+        LOGFONTW wanted{};
+        LOGFONTW got{};
+        const platform::UniqueFont newer = platform::MakeFont(L"", 0, false, asked);
+        const platform::UniqueFont fallback = platform::MakeFont(L"", 0, false, asked, kWindows7);
+        ASSERT_TRUE(::GetObjectW(newer.get(), sizeof(wanted), &wanted));
+        ASSERT_TRUE(::GetObjectW(fallback.get(), sizeof(got), &got));
+        EXPECT_EQ(got.lfHeight, wanted.lfHeight) << "at " << asked << " DPI";
+        EXPECT_STREQ(got.lfFaceName, wanted.lfFaceName);
     }
 }
 
@@ -391,7 +397,9 @@ TEST_F(MainWindowTest, WindowAndLabelsAreWhiteAfterLoading) {
     }
 }
 
-TEST_F(MainWindowTest, FocusStartsOnBeginAndTabMovesBetweenTheButtons) {
+// Focus starts on Begin, the default button; Tab moves between the buttons,
+// Enter and Space press the focused one, Esc nothing.
+TEST_F(MainWindowTest, TheKeyboardReachesAndPressesEachButton) {
     EXPECT_EQ(::GetFocus(), Control(ControlId::cmdBegin));
     EXPECT_EQ(DefaultButtons(), std::vector{Control(ControlId::cmdBegin)});
     for (const ControlId next : {ControlId::cmdExit, ControlId::cmdBegin}) {
@@ -399,17 +407,6 @@ TEST_F(MainWindowTest, FocusStartsOnBeginAndTabMovesBetweenTheButtons) {
         EXPECT_EQ(::GetFocus(), Control(next)) << NameOf(next);
         EXPECT_EQ(DefaultButtons(), std::vector{Control(next)}) << NameOf(next);
     }
-    EXPECT_EQ(files_.Runs(), 0);
-
-    // A screen reader, which follows the child windows, meets the instruction
-    // and the warning first.
-    const HWND first = ::GetWindow(Main(), GW_CHILD);
-    EXPECT_EQ(first, Control(ControlId::Label1));
-    EXPECT_EQ(::GetWindow(first, GW_HWNDNEXT), Control(ControlId::Label2));
-}
-
-TEST_F(MainWindowTest, EnterAndSpacePressTheFocusedButtonAndEscNothing) {
-    // From the start, as after Tab.
     PressKey(VK_ESCAPE);
     EXPECT_EQ(files_.Runs(), 0);
     PressKey(VK_RETURN);
@@ -473,7 +470,8 @@ TEST_F(MainWindowTest, StatusLineKeepsAnyTextExactlyWithinItsBox) {
 
 // Every report of an error that the tool describes itself, for the longest
 // tutorial name, at each resolution: what the status line cannot show at its
-// own size it shows smaller, down to a legible size, and in full.
+// own size it shows smaller, down to a legible size, and in full. The system's
+// words on the failure show below it in the tooltip, not on the line, until the next text.
 TEST_F(MainWindowTest, EveryErrorReportShowsInFull) {
     const std::wstring_view longest = *std::max_element(
         migration::kTutorialCatalogue.begin(), migration::kTutorialCatalogue.end(),
@@ -485,13 +483,16 @@ TEST_F(MainWindowTest, EveryErrorReportShowsInFull) {
         ::SendMessageW(Main(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                        reinterpret_cast<LPARAM>(&suggested));
         for (const platform::ClassicError& classic : platform::kClassicErrors) {
-            const RuntimeError error{classic.number, classic.description};
-            files_.copyFailure = error;
+            files_.copyFailure = RuntimeError{classic.number, classic.description, 5,
+                                              L"Copying 'V3_x.avi': Access is denied. (5)"};
             ::SendMessageW(Control(ControlId::cmdBegin), BM_CLICK, 0, 0);
             const std::wstring report = TextOf(status);
             SCOPED_TRACE(testing::Message()
                          << dpi << " DPI: " << std::string(report.begin(), report.end()));
-            ASSERT_TRUE(report.ends_with(error.description) || report == L"We're Done!");
+            const bool failed = report == L"Reading '" + std::wstring(longest) + L"' Tutorial  " +
+                                              std::to_wstring(classic.number) + L": " +
+                                              classic.description;
+            ASSERT_TRUE(failed || report == L"We're Done!");
 
             // Laid out as the label lays out its text, in the label's font.
             const auto font = reinterpret_cast<HFONT>(::SendMessageW(status, WM_GETFONT, 0, 0));
@@ -506,26 +507,14 @@ TEST_F(MainWindowTest, EveryErrorReportShowsInFull) {
                             DT_NOPREFIX);
             EXPECT_LE(needed.right, box.right);
             EXPECT_LE(needed.bottom, box.bottom);
-            EXPECT_EQ(StatusTip(), report);
+            EXPECT_EQ(StatusTip(), failed ? report + L"\r\n" + files_.copyFailure->cause : report);
         }
     }
-}
-
-// The system's words on a failure show below the report in the tooltip, not on
-// the line, until the next text.
-TEST_F(MainWindowTest, AFailuresCauseShowsInTheTooltipUntilTheNextText) {
-    files_.oldCopy = L"\\V3_Zent.avi";
-    files_.copyFailure =
-        RuntimeError{70, L"Permission denied", 5, L"Deleting 'V3_Zent.avi': Access is denied. (5)"};
-    ::SendMessageW(Control(ControlId::cmdBegin), BM_CLICK, 0, 0);
-    const std::wstring report = L"Reading 'Zent.avi' Tutorial  70: Permission denied";
-    EXPECT_EQ(TextOf(Control(ControlId::lblNotify)), report);
-    EXPECT_EQ(StatusTip(), report + L"\r\n" + files_.copyFailure->cause);
     window_.Write(L"...standing by");
     EXPECT_EQ(StatusTip(), L"...standing by");
 }
 
-TEST_F(MainWindowTest, BusyCursorIsTheHourglassOverEveryControlUntilOff) {
+TEST_F(MainWindowTest, TheHourglassShowsOverEveryControlUntilTheDefaultPointer) {
     const HCURSOR hourglass = ::LoadCursorW(nullptr, IDC_WAIT);
     const HCURSOR arrow = ::LoadCursorW(nullptr, IDC_ARROW);
     // A control asks its parent first; the window answers for all of them.
@@ -535,14 +524,14 @@ TEST_F(MainWindowTest, BusyCursorIsTheHourglassOverEveryControlUntilOff) {
                        MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         return ::GetCursor();
     };
-    window_.On();
+    desktop_.SetMousePointer(platform::kPointerHourglass);
     EXPECT_EQ(desktop_.OverrideCursor(), hourglass);
     EXPECT_EQ(::GetCursor(), hourglass);
     for (const ControlId id : kChildControls) {
         EXPECT_EQ(cursorOver(Control(id)), hourglass) << NameOf(id);
     }
     EXPECT_EQ(cursorOver(Main()), hourglass);
-    window_.Off();
+    desktop_.SetMousePointer(platform::kPointerDefault);
     EXPECT_EQ(desktop_.OverrideCursor(), nullptr);
     EXPECT_EQ(cursorOver(Control(ControlId::cmdBegin)), arrow);
     EXPECT_EQ(cursorOver(Main()), arrow);
