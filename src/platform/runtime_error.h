@@ -1,8 +1,8 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <variant>
 
@@ -42,29 +42,19 @@ inline RuntimeError InternalError() { return {error::kInternalError, L"Internal 
 // The value of an operation, or the runtime error that stopped it.
 template <class T>
 class [[nodiscard]] Result {
+    using Value = std::conditional_t<std::is_void_v<T>, std::monostate, T>;
+
   public:
-    Result(T value) : state_(std::in_place_index<0>, std::move(value)) {}
+    Result() requires std::is_void_v<T> {}
+    Result(Value value) : state_(std::in_place_index<0>, std::move(value)) {}
     Result(RuntimeError failure) : state_(std::in_place_index<1>, std::move(failure)) {}
 
     bool ok() const noexcept { return state_.index() == 0; }
-    const T& value() const { return std::get<0>(state_); }
+    const Value& value() const requires(!std::is_void_v<T>) { return std::get<0>(state_); }
     const RuntimeError& error() const { return std::get<1>(state_); }
 
   private:
-    std::variant<T, RuntimeError> state_;
-};
-
-template <>
-class [[nodiscard]] Result<void> {
-  public:
-    Result() = default;
-    Result(RuntimeError failure) : failure_(std::move(failure)) {}
-
-    bool ok() const noexcept { return !failure_.has_value(); }
-    const RuntimeError& error() const { return *failure_; }
-
-  private:
-    std::optional<RuntimeError> failure_;
+    std::variant<Value, RuntimeError> state_;
 };
 
 }  // namespace platform

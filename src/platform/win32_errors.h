@@ -4,7 +4,6 @@
 
 #include <array>
 #include <string>
-#include <vector>
 
 #include "platform/runtime_error.h"
 
