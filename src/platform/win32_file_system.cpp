@@ -50,10 +50,6 @@ bool Allows(const FileSystemOptions& options, std::wstring_view step) {
     return true;
 }
 
-bool IsAlreadyThere(DWORD code) {
-    return code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS;
-}
-
 // A virus scanner, the indexer or the product may hold a file for a few seconds:
 // its refusals are tried again, with growing pauses, until the wait is over.
 template <class Attempt>
@@ -253,9 +249,9 @@ DWORD DiscardLeftover(const FileSystemOptions& options, const std::wstring& path
 }
 
 // A plain file leaving its name, whether removed or replaced: checked on its
-// handle, then renamed through it to the removal name beside it (a leftover
-// there is discarded first) with read-only cleared, so that a crash leaves it
-// whole under one of the two names. Departing::Return undoes it.
+// handle, then renamed through it, read-only cleared, to the removal name beside
+// it, where a leftover goes first; a crash leaves it whole under one of the two
+// names. Departing::Return undoes it.
 DWORD MoveAside(const FileSystemOptions& options, const std::wstring& path, bool waitForHolders,
                 Departing& departing) {
     departing = OpenToRemove(options, path, waitForHolders);
@@ -266,19 +262,16 @@ DWORD MoveAside(const FileSystemOptions& options, const std::wstring& path, bool
     if (!LiesPlainlyAt(file, path)) {
         return kErrorStoppedOnLink;
     }
+    if (const DWORD failed = DiscardLeftover(options, path + kRemovalSuffix, true)) {
+        return failed;
+    }
     departing.attributes = MakeWritable(file);
-    const std::wstring away = path + kRemovalSuffix;
-    DWORD failed = RenameThrough(file, away, false) ? ERROR_SUCCESS : LastError();
-    if (IsAlreadyThere(failed)) {
-        failed = DiscardLeftover(options, away, true);
-        if (failed == ERROR_SUCCESS && !RenameThrough(file, away, false)) {
-            failed = LastError();
-        }
-    }
-    if (failed != ERROR_SUCCESS) {
+    if (!RenameThrough(file, path + kRemovalSuffix, false)) {
+        const DWORD failed = LastError();
         departing.Stay();
+        return failed;
     }
-    return failed;
+    return ERROR_SUCCESS;
 }
 
 // Opens a plain file for its data. A reparse point that holds its file's data
@@ -375,7 +368,9 @@ DWORD CopyDurably(const FileSystemOptions& options, std::atomic<std::uint64_t>& 
     const UniqueFile out = OpenName(temporary, GENERIC_WRITE | kRemovalAccess, 0, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
     if (!out) {
-        return IsAlreadyThere(::GetLastError()) ? kErrorStoppedOnLink : LastError();
+        const DWORD code = LastError();
+        return code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS ? kErrorStoppedOnLink
+                                                                         : code;
     }
     ScopeExit discardTemporary([&] { static_cast<void>(DeleteThrough(options, out.get(), true)); });
     if (!LiesPlainlyAt(out.get(), temporary)) {

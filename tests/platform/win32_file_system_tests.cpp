@@ -180,6 +180,7 @@ TEST_F(Win32FileSystemTest, RefusedCopiesLeaveBothFilesIntact) {
     const std::wstring source = Write(L"V3_Zent.avi", "old");
     const std::wstring destination = Write(L"ZV_Zent.avi", "kept");
     ::SetFileAttributesW(destination.c_str(), FILE_ATTRIBUTE_READONLY);
+    ::SetFileAttributesW(source.c_str(), FILE_ATTRIBUTE_READONLY);  // and so its copy
     ExpectError(files.CopyReplacing(source, destination), 57);
     EXPECT_EQ(steps, (std::vector<std::wstring>{L"flush", L"rename"}));
     EXPECT_EQ(Read(destination), "kept");
@@ -187,6 +188,7 @@ TEST_F(Win32FileSystemTest, RefusedCopiesLeaveBothFilesIntact) {
     EXPECT_EQ(Names(), (std::vector<std::wstring>{L"V3_Zent.avi", L"ZV_Zent.avi"}))
         << "no temporary file, nothing moved aside";
 
+    ::SetFileAttributesW(source.c_str(), FILE_ATTRIBUTE_NORMAL);
     fs::create_directory(root_ / L"V4_Zent.avi");
     ExpectError(files_.CopyReplacing(Path(L"V4_Zent.avi"), Path(L"ZV_Other.avi")), 75);
     fs::create_directory(root_ / L"ZV_Folder.avi");
