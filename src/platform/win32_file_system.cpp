@@ -220,14 +220,21 @@ struct Departing {
     }
 };
 
-Departing OpenToRemove(const FileSystemOptions& options, const std::wstring& path,
-                       bool waitForHolders) {
-    UniqueFile file = OpenName(path, kRemovalAccess | FILE_WRITE_DATA, 0, OPEN_EXISTING);
-    if (file) {
-        return {std::move(file), true};
+// Opens the file at the path as a Departing, and checks that it lies plainly there.
+DWORD OpenToRemove(const FileSystemOptions& options, const std::wstring& path, bool waitForHolders,
+                   Departing& departing) {
+    departing.file = OpenName(path, kRemovalAccess | FILE_WRITE_DATA, 0, OPEN_EXISTING);
+    departing.exclusive = static_cast<bool>(departing.file);
+    if (!departing.exclusive) {
+        const auto shared = [&] {
+            return OpenName(path, kRemovalAccess, kShareAll, OPEN_EXISTING);
+        };
+        departing.file = waitForHolders ? WaitOutHolders(options, shared) : shared();
     }
-    const auto shared = [&] { return OpenName(path, kRemovalAccess, kShareAll, OPEN_EXISTING); };
-    return {waitForHolders ? WaitOutHolders(options, shared) : shared(), false};
+    if (!departing.file) {
+        return LastError();
+    }
+    return LiesPlainlyAt(departing.file.get(), path) ? ERROR_SUCCESS : kErrorStoppedOnLink;
 }
 
 // A leftover under one of the file system's own names goes if it is a plain
@@ -235,17 +242,15 @@ Departing OpenToRemove(const FileSystemOptions& options, const std::wstring& pat
 // when the name is needed now.
 DWORD DiscardLeftover(const FileSystemOptions& options, const std::wstring& path,
                       bool waitForHolders) {
-    const Departing leftover = OpenToRemove(options, path, waitForHolders);
-    if (!leftover.file) {
-        const DWORD code = LastError();
-        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
-            return ERROR_SUCCESS;
-        }
-        return code == ERROR_CANT_RESOLVE_FILENAME ? kErrorStoppedOnLink : code;
+    Departing leftover;
+    const DWORD failed = OpenToRemove(options, path, waitForHolders, leftover);
+    if (failed == ERROR_FILE_NOT_FOUND || failed == ERROR_PATH_NOT_FOUND) {
+        return ERROR_SUCCESS;
     }
-    return LiesPlainlyAt(leftover.file.get(), path)
-               ? DeleteThrough(options, leftover.file.get(), leftover.exclusive)
-               : kErrorStoppedOnLink;
+    if (failed != ERROR_SUCCESS) {
+        return failed == ERROR_CANT_RESOLVE_FILENAME ? kErrorStoppedOnLink : failed;
+    }
+    return DeleteThrough(options, leftover.file.get(), leftover.exclusive);
 }
 
 // A plain file leaving its name, whether removed or replaced: checked on its
@@ -254,14 +259,10 @@ DWORD DiscardLeftover(const FileSystemOptions& options, const std::wstring& path
 // names. Departing::Return undoes it.
 DWORD MoveAside(const FileSystemOptions& options, const std::wstring& path, bool waitForHolders,
                 Departing& departing) {
-    departing = OpenToRemove(options, path, waitForHolders);
+    if (const DWORD failed = OpenToRemove(options, path, waitForHolders, departing)) {
+        return failed;
+    }
     const HANDLE file = departing.file.get();
-    if (!departing.file) {
-        return LastError();
-    }
-    if (!LiesPlainlyAt(file, path)) {
-        return kErrorStoppedOnLink;
-    }
     if (const DWORD failed = DiscardLeftover(options, path + kRemovalSuffix, true)) {
         return failed;
     }
@@ -272,39 +273,6 @@ DWORD MoveAside(const FileSystemOptions& options, const std::wstring& path, bool
         return failed;
     }
     return ERROR_SUCCESS;
-}
-
-// Opens a plain file for its data. A reparse point that holds its file's data
-// (compressed, deduplicated, cloud) is served by a filter that a handle to the
-// point may bypass: such a source is opened again normally, and must turn out
-// to be the same file.
-DWORD OpenSource(const FileSystemOptions& options, const std::wstring& path, UniqueFile& data) {
-    UniqueFile checked(WaitOutHolders(options, [&] {
-        return OpenName(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
-                        FILE_FLAG_SEQUENTIAL_SCAN);
-    }));
-    if (!checked) {
-        return LastError();
-    }
-    if (!LiesPlainlyAt(checked.get(), path)) {
-        return kErrorStoppedOnLink;
-    }
-    const BY_HANDLE_FILE_INFORMATION info = InfoOf(checked.get());
-    if (!HasAttribute(info.dwFileAttributes, FILE_ATTRIBUTE_REPARSE_POINT)) {
-        data = std::move(checked);
-        return ERROR_SUCCESS;
-    }
-    data.reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!data) {
-        return LastError();
-    }
-    const auto identity = [](const BY_HANDLE_FILE_INFORMATION& of) {
-        return FileIdentity{of.dwVolumeSerialNumber,
-                            (std::uint64_t{of.nFileIndexHigh} << 32) | of.nFileIndexLow};
-    };
-    return SameFile(identity(info), identity(InfoOf(data.get()))) ? ERROR_SUCCESS
-                                                                  : kErrorStoppedOnLink;
 }
 
 DWORD CopyContent(const FileSystemOptions& options, std::atomic<std::uint64_t>& copied, HANDLE from,
@@ -350,12 +318,38 @@ DWORD CopyDurably(const FileSystemOptions& options, std::atomic<std::uint64_t>& 
         NamesFolder(destination)) {
         return kErrorOnFolder;
     }
-    UniqueFile in;
-    if (const DWORD failed = OpenSource(options, source, in)) {
-        return failed;
+    const UniqueFile checked(WaitOutHolders(options, [&] {
+        return OpenName(source, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+                        FILE_FLAG_SEQUENTIAL_SCAN);
+    }));
+    if (!checked) {
+        return LastError();
     }
+    if (!LiesPlainlyAt(checked.get(), source)) {
+        return kErrorStoppedOnLink;
+    }
+    // A reparse point that holds its file's data (compressed, deduplicated,
+    // cloud) is served by a filter that a handle to the point may bypass: such a
+    // source is read through a normal open, which must reach the same file.
+    const BY_HANDLE_FILE_INFORMATION info = InfoOf(checked.get());
+    UniqueFile data;
+    if (HasAttribute(info.dwFileAttributes, FILE_ATTRIBUTE_REPARSE_POINT)) {
+        data.reset(::CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!data) {
+            return LastError();
+        }
+        const auto identity = [](const BY_HANDLE_FILE_INFORMATION& of) {
+            return FileIdentity{of.dwVolumeSerialNumber,
+                                (std::uint64_t{of.nFileIndexHigh} << 32) | of.nFileIndexLow};
+        };
+        if (!SameFile(identity(info), identity(InfoOf(data.get())))) {
+            return kErrorStoppedOnLink;
+        }
+    }
+    const HANDLE in = data ? data.get() : checked.get();
     FILE_BASIC_INFO sourceInfo{};
-    if (!::GetFileInformationByHandleEx(in.get(), FileBasicInfo, &sourceInfo, sizeof sourceInfo)) {
+    if (!::GetFileInformationByHandleEx(in, FileBasicInfo, &sourceInfo, sizeof sourceInfo)) {
         return LastError();
     }
 
@@ -376,7 +370,7 @@ DWORD CopyDurably(const FileSystemOptions& options, std::atomic<std::uint64_t>& 
     if (!LiesPlainlyAt(out.get(), temporary)) {
         return kErrorStoppedOnLink;
     }
-    if (const DWORD failed = CopyContent(options, copied, in.get(), out.get())) {
+    if (const DWORD failed = CopyContent(options, copied, in, out.get())) {
         return failed;
     }
     // Like CopyFile, the copy keeps the source's time and attributes, read-only
@@ -395,19 +389,17 @@ DWORD CopyDurably(const FileSystemOptions& options, std::atomic<std::uint64_t>& 
     // A plain file at the destination moves aside, to come back if the copy
     // cannot take its name; anything else there the rename replaces.
     Departing replaced;
-    if (MoveAside(options, destination, false, replaced) != ERROR_SUCCESS) {
-        replaced.file.reset();
-    }
+    const bool movedAside = MoveAside(options, destination, false, replaced) == ERROR_SUCCESS;
     if (!Allows(options, L"rename") ||
         !WaitOutHolders(options, [&] { return RenameThrough(out.get(), destination, true); })) {
         const DWORD failure = LastError();
-        if (replaced.file) {
+        if (movedAside) {
             replaced.Return(destination);
         }
         return failure;
     }
     discardTemporary.Dismiss();
-    if (replaced.file) {
+    if (movedAside) {
         static_cast<void>(DeleteThrough(options, replaced.file.get(), replaced.exclusive));
     }
     return ERROR_SUCCESS;
@@ -455,8 +447,7 @@ Result<std::int64_t> Win32FileSystem::QueryLength(const std::wstring& path) {
         return std::int64_t{0};
     }
     // 64 bits, so that a video of 2 GiB or more still counts as existing.
-    const ULARGE_INTEGER length{{info.nFileSizeLow, info.nFileSizeHigh}};
-    return static_cast<std::int64_t>(length.QuadPart);
+    return static_cast<std::int64_t>((std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow);
 }
 
 Result<std::wstring> Win32FileSystem::FindFirstEntry(const std::wstring& pattern,

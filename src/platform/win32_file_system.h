@@ -12,10 +12,6 @@
 
 namespace platform {
 
-// Asked before the steps of a copy that make it durable ("flush", then
-// "rename" of the finished copy to its name); false fails that step.
-using CopyStepCheck = std::function<bool(std::wstring_view step)>;
-
 struct FileSystemOptions {
     // Runs a long operation to its end; the window's keeps the window answering.
     std::function<void(const std::function<void()>& operation)> runner;
@@ -23,7 +19,9 @@ struct FileSystemOptions {
     const CancelSignal* ending = nullptr;
     // How long a file that another program holds is waited for.
     DWORD holdWaitMs = 10000;
-    CopyStepCheck checkStep;
+    // Asked before the steps of a copy that make it durable ("flush", then
+    // "rename" of the finished copy to its name); false fails that step.
+    std::function<bool(std::wstring_view step)> checkStep;
 };
 
 class Win32FileSystem final : public FileSystem {

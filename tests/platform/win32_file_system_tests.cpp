@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <string_view>
@@ -52,7 +53,7 @@ class Win32FileSystemTest : public ::testing::Test {
         return {std::istreambuf_iterator<char>(in), {}};
     }
 
-    static Win32FileSystem WaitingOneSecond(platform::CopyStepCheck checkStep = {}) {
+    static Win32FileSystem WaitingOneSecond(std::function<bool(std::wstring_view)> checkStep = {}) {
         platform::FileSystemOptions options;
         options.holdWaitMs = 1000;
         options.checkStep = std::move(checkStep);
