@@ -54,22 +54,17 @@ bool Allows(const FileSystemOptions& options, std::wstring_view step) {
 // its refusals are tried again, with growing pauses, until the wait is over.
 template <class Attempt>
 auto WaitOutHolders(const FileSystemOptions& options, Attempt attempt) {
-    for (DWORD waited = 0, pause = 10;;) {
+    for (DWORD waited = 0, pause = 10;;
+         waited += pause, pause = std::min(pause * 2, kLongestHoldPauseMs)) {
         auto outcome = attempt();
         const DWORD code = ::GetLastError();
         const bool held = code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED ||
                           code == ERROR_LOCK_VIOLATION;
-        if (outcome || !held || waited >= options.holdWaitMs) {
-            return outcome;
-        }
         pause = std::min(pause, options.holdWaitMs - waited);
-        const bool ended = options.ending->WaitFor(pause);
-        ::SetLastError(code);
-        if (ended) {
+        if (outcome || !held || pause == 0 || options.ending->WaitFor(pause)) {
+            ::SetLastError(code);
             return outcome;
         }
-        waited += pause;
-        pause = std::min(pause * 2, kLongestHoldPauseMs);
     }
 }
 
