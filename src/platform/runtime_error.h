@@ -26,18 +26,15 @@ struct RuntimeError {
 
 // The numbers that callers tell apart.
 namespace error {
-inline constexpr std::int32_t kOutOfMemory = 7;
-inline constexpr std::int32_t kInternalError = 51;
 inline constexpr std::int32_t kFileNotFound = 53;
-inline constexpr std::int32_t kDiskFull = 61;
 inline constexpr std::int32_t kPermissionDenied = 70;
 inline constexpr std::int32_t kPathFileAccess = 75;
 inline constexpr std::int32_t kPathNotFound = 76;
 }  // namespace error
 
 // Failures of the program itself rather than of the system.
-inline RuntimeError OutOfMemory() { return {error::kOutOfMemory, L"Out of memory"}; }
-inline RuntimeError InternalError() { return {error::kInternalError, L"Internal error"}; }
+inline RuntimeError OutOfMemory() { return {7, L"Out of memory"}; }
+inline RuntimeError InternalError() { return {51, L"Internal error"}; }
 
 // The value of an operation, or the runtime error that stopped it.
 template <class T>

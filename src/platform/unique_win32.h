@@ -15,9 +15,9 @@ class UniqueAny {
   public:
     UniqueAny() noexcept = default;
     explicit UniqueAny(T value) noexcept : value_(value) {}
-    UniqueAny(UniqueAny&& other) noexcept : value_(other.release()) {}
+    UniqueAny(UniqueAny&& other) noexcept : value_(std::exchange(other.value_, Invalid())) {}
     UniqueAny& operator=(UniqueAny&& other) noexcept {
-        reset(other.release());
+        reset(std::exchange(other.value_, Invalid()));
         return *this;
     }
     ~UniqueAny() { reset(); }
@@ -25,7 +25,6 @@ class UniqueAny {
     T get() const noexcept { return value_; }
     explicit operator bool() const noexcept { return value_ != Invalid(); }
 
-    T release() noexcept { return std::exchange(value_, Invalid()); }
     void reset(T value = Invalid()) noexcept {
         if (const T old = std::exchange(value_, value); old != Invalid()) {
             Close(old);

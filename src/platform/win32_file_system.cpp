@@ -3,10 +3,12 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "platform/file_identity.h"
@@ -119,31 +121,31 @@ bool ResolvesTo(HANDLE file, const std::wstring& path) {
     return false;
 }
 
-// All zero, with no attributes, where the system cannot tell.
+// All zero where the system cannot tell.
 BY_HANDLE_FILE_INFORMATION InfoOf(HANDLE file) {
     BY_HANDLE_FILE_INFORMATION info{};
     if (!::GetFileInformationByHandle(file, &info)) {
         info = {};
-        info.dwFileAttributes = INVALID_FILE_ATTRIBUTES;
     }
     return info;
 }
 
-// A plain file with one name that ResolvesTo its path: a link, a second hard
-// link or a name swapped before the open all fail this, so that whatever is
-// then done through the handle acts on this file alone.
-bool LiesPlainlyAt(HANDLE file, const std::wstring& path) {
+// The information of a plain file with one name that ResolvesTo its path, or
+// nothing: a link, a second hard link or a name swapped before the open all
+// fail this, so that whatever is then done through the handle acts on this
+// file alone.
+std::optional<BY_HANDLE_FILE_INFORMATION> LiesPlainlyAt(HANDLE file, const std::wstring& path) {
     const BY_HANDLE_FILE_INFORMATION info = InfoOf(file);
     if (info.nNumberOfLinks != 1 || HasAttribute(info.dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY)) {
-        return false;
+        return std::nullopt;
     }
     FILE_ATTRIBUTE_TAG_INFO tag{};
     if (HasAttribute(info.dwFileAttributes, FILE_ATTRIBUTE_REPARSE_POINT) &&
         (!::GetFileInformationByHandleEx(file, FileAttributeTagInfo, &tag, sizeof tag) ||
          RedirectsName(info.dwFileAttributes, tag.ReparseTag))) {
-        return false;
+        return std::nullopt;
     }
-    return ResolvesTo(file, path);
+    return ResolvesTo(file, path) ? std::optional(info) : std::nullopt;
 }
 
 bool SetAttributes(HANDLE file, DWORD attributes) {
@@ -215,15 +217,12 @@ struct Departing {
     }
 };
 
-// Opens the file at the path as a Departing, and checks that it lies plainly there.
 DWORD OpenToRemove(const FileSystemOptions& options, const std::wstring& path, bool waitForHolders,
                    Departing& departing) {
+    const auto shared = [&] { return OpenName(path, kRemovalAccess, kShareAll, OPEN_EXISTING); };
     departing.file = OpenName(path, kRemovalAccess | FILE_WRITE_DATA, 0, OPEN_EXISTING);
     departing.exclusive = static_cast<bool>(departing.file);
     if (!departing.exclusive) {
-        const auto shared = [&] {
-            return OpenName(path, kRemovalAccess, kShareAll, OPEN_EXISTING);
-        };
         departing.file = waitForHolders ? WaitOutHolders(options, shared) : shared();
     }
     if (!departing.file) {
@@ -257,12 +256,11 @@ DWORD MoveAside(const FileSystemOptions& options, const std::wstring& path, bool
     if (const DWORD failed = OpenToRemove(options, path, waitForHolders, departing)) {
         return failed;
     }
-    const HANDLE file = departing.file.get();
     if (const DWORD failed = DiscardLeftover(options, path + kRemovalSuffix, true)) {
         return failed;
     }
-    departing.attributes = MakeWritable(file);
-    if (!RenameThrough(file, path + kRemovalSuffix, false)) {
+    departing.attributes = MakeWritable(departing.file.get());
+    if (!RenameThrough(departing.file.get(), path + kRemovalSuffix, false)) {
         const DWORD failed = LastError();
         departing.Stay();
         return failed;
@@ -293,24 +291,17 @@ DWORD CopyContent(const FileSystemOptions& options, std::atomic<std::uint64_t>& 
     }
 }
 
-// Whether the name itself is a folder: a link there is replaced, never
-// followed, so what it points to does not count. Closed at once, since an open
-// handle would stop the rename that replaces it.
-bool NamesFolder(const std::wstring& path) {
-    const UniqueFile existing(
-        OpenName(path, FILE_READ_ATTRIBUTES, kShareAll, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
-    return existing &&
-           HasAttribute(InfoOf(existing.get()).dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // Writes the copy under a temporary name, flushes it and only then renames it
 // over the destination, so that no failure or power cut leaves a partial file
 // under the final name. After the checks every step acts through a handle.
 DWORD CopyDurably(const FileSystemOptions& options, std::atomic<std::uint64_t>& copied,
                   const std::wstring& source, const std::wstring& destination) {
-    // A folder can be neither copied nor replaced by a file.
-    if (HasAttribute(::GetFileAttributesW(source.c_str()), FILE_ATTRIBUTE_DIRECTORY) ||
-        NamesFolder(destination)) {
+    // A folder can be neither copied nor replaced by a file. A link counts as
+    // what it is, not as what it points to: the rename replaces it.
+    const auto isFolder = [](const std::wstring& path) {
+        return HasAttribute(::GetFileAttributesW(path.c_str()), FILE_ATTRIBUTE_DIRECTORY);
+    };
+    if (isFolder(source) || isFolder(destination)) {
         return kErrorOnFolder;
     }
     const UniqueFile checked(WaitOutHolders(options, [&] {
@@ -320,15 +311,15 @@ DWORD CopyDurably(const FileSystemOptions& options, std::atomic<std::uint64_t>& 
     if (!checked) {
         return LastError();
     }
-    if (!LiesPlainlyAt(checked.get(), source)) {
+    const auto info = LiesPlainlyAt(checked.get(), source);
+    if (!info) {
         return kErrorStoppedOnLink;
     }
     // A reparse point that holds its file's data (compressed, deduplicated,
     // cloud) is served by a filter that a handle to the point may bypass: such a
     // source is read through a normal open, which must reach the same file.
-    const BY_HANDLE_FILE_INFORMATION info = InfoOf(checked.get());
     UniqueFile data;
-    if (HasAttribute(info.dwFileAttributes, FILE_ATTRIBUTE_REPARSE_POINT)) {
+    if (HasAttribute(info->dwFileAttributes, FILE_ATTRIBUTE_REPARSE_POINT)) {
         data.reset(::CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (!data) {
@@ -338,15 +329,11 @@ DWORD CopyDurably(const FileSystemOptions& options, std::atomic<std::uint64_t>& 
             return FileIdentity{of.dwVolumeSerialNumber,
                                 (std::uint64_t{of.nFileIndexHigh} << 32) | of.nFileIndexLow};
         };
-        if (!SameFile(identity(info), identity(InfoOf(data.get())))) {
+        if (!SameFile(identity(*info), identity(InfoOf(data.get())))) {
             return kErrorStoppedOnLink;
         }
     }
     const HANDLE in = data ? data.get() : checked.get();
-    FILE_BASIC_INFO sourceInfo{};
-    if (!::GetFileInformationByHandleEx(in, FileBasicInfo, &sourceInfo, sizeof sourceInfo)) {
-        return LastError();
-    }
 
     // Created new, never opened: a leftover there goes first, and anything
     // else, such as a dangling link, is refused.
@@ -373,8 +360,8 @@ DWORD CopyDurably(const FileSystemOptions& options, std::atomic<std::uint64_t>& 
     constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                       FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
     FILE_BASIC_INFO kept{};
-    kept.LastWriteTime = sourceInfo.LastWriteTime;
-    kept.FileAttributes = sourceInfo.FileAttributes & kKeptAttributes;
+    kept.LastWriteTime = std::bit_cast<LARGE_INTEGER>(info->ftLastWriteTime);
+    kept.FileAttributes = info->dwFileAttributes & kKeptAttributes;
     ::SetFileInformationByHandle(out.get(), FileBasicInfo, &kept, sizeof kept);
     // One flush per file, before the name is given: the name never holds a
     // copy that a power cut could still take.
