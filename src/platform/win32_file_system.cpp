@@ -369,19 +369,22 @@ DWORD CopyDurably(const FileSystemOptions& options, std::atomic<std::uint64_t>& 
         return LastError();
     }
     // A plain file at the destination moves aside, to come back if the copy
-    // cannot take its name; anything else there the rename replaces.
+    // cannot take its name; anything else there the rename replaces, once no
+    // handle of ours holds it.
     Departing replaced;
-    const bool movedAside = MoveAside(options, destination, false, replaced) == ERROR_SUCCESS;
+    if (MoveAside(options, destination, false, replaced) != ERROR_SUCCESS) {
+        replaced.file.reset();
+    }
     if (!Allows(options, L"rename") ||
         !WaitOutHolders(options, [&] { return RenameThrough(out.get(), destination, true); })) {
         const DWORD failure = LastError();
-        if (movedAside) {
+        if (replaced.file) {
             replaced.Return(destination);
         }
         return failure;
     }
     discardTemporary.Dismiss();
-    if (movedAside) {
+    if (replaced.file) {
         static_cast<void>(DeleteThrough(options, replaced.file.get(), replaced.exclusive));
     }
     return ERROR_SUCCESS;

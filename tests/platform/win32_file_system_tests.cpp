@@ -252,6 +252,10 @@ TEST_F(Win32FileSystemTest, RemoveTakesOnlyTheName) {
     EXPECT_EQ(Read(linked), content);
     EXPECT_EQ(Read(Path(L"Backup.avi")), content);
     EXPECT_FALSE(fs::exists(root_ / L"ZV_Zent.avi"));
+    // As a destination it is replaced by name: its other name keeps what it held.
+    ASSERT_TRUE(files_.CopyReplacing(Write(L"V3_Other.avi", "new"), linked).ok());
+    EXPECT_EQ(Read(linked), "new");
+    EXPECT_EQ(Read(Path(L"Backup.avi")), content);
 
     const std::wstring shared = Write(L"Zent.avi", content);
     const UniqueFile reader(::CreateFileW(shared.c_str(), GENERIC_READ,
