@@ -470,8 +470,6 @@ Result<void> Win32FileSystem::CopyReplacing(const std::wstring& source,
                        [&] { return CopyDurably(options_, bytesCopied_, source, destination); });
 }
 
-// Its name goes first, so that a crash leaves it whole under its old name or
-// the removal name; a read-only file that stays gets the attribute back.
 Result<void> Win32FileSystem::RemoveFile(const std::wstring& path) {
     return RunBlocking(options_, L"Deleting " + Quoted(path), [&] {
         Departing old;
@@ -486,8 +484,6 @@ Result<void> Win32FileSystem::RemoveFile(const std::wstring& path) {
     });
 }
 
-// A leftover that cannot go now stays for the next run, unless this run needs
-// its name, and then the step that needs it waits for it.
 Result<void> Win32FileSystem::DiscardLeftovers(const std::wstring& path) {
     return RunBlocking(options_, L"Removing what is left beside " + Quoted(path), [&] {
         const DWORD failed = DiscardLeftover(options_, path + kCopySuffix, false);
