@@ -1,20 +1,14 @@
 #include "migration/file_exist.h"
 
-#include <string_view>
-
 namespace migration {
 namespace {
-
-constexpr std::wstring_view kDriveRootEnding = L":\\";
-constexpr std::wstring_view kListEverything = L"*.*";
-constexpr std::wstring_view kErrorTitle = L"FileExist Error";
 
 ProbeResult Report(const platform::RuntimeError& failure, platform::Desktop& desktop) {
     if (failure.number == platform::error::kFileNotFound) {
         return ProbeResult::False;
     }
     desktop.ShowMessageBox(std::to_wstring(failure.number) + L": " + failure.description,
-                           platform::kMessageBoxOkOnly, std::wstring(kErrorTitle));
+                           platform::kMessageBoxOkOnly, L"FileExist Error");
     return ProbeResult::Empty;
 }
 
@@ -29,11 +23,11 @@ ProbeResult FileExist(const std::wstring& path, platform::FileSystem& files,
     if (length.value() >= 0) {
         return ProbeResult::True;
     }
-    if (!std::wstring_view(path).ends_with(kDriveRootEnding)) {
+    // A drive root counts where it lists anything, folders included.
+    if (!path.ends_with(L":\\")) {
         return ProbeResult::False;
     }
-    const auto entry =
-        files.FindFirstEntry(path + std::wstring(kListEverything), platform::kListFolders);
+    const auto entry = files.FindFirstEntry(path + L"*.*", platform::kListFolders);
     if (!entry.ok()) {
         return Report(entry.error(), desktop);
     }

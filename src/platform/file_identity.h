@@ -10,9 +10,8 @@ namespace platform {
 inline constexpr std::uint32_t kAttributeReparsePoint = 0x400;
 
 // Whether a file redirects its name elsewhere: a reparse point whose tag is a
-// name surrogate (a symbolic link, a junction or a mount point). Every other
-// reparse point (compressed, deduplicated or cloud files) holds the file's own
-// data, served by a filter.
+// name surrogate (symbolic link, junction, mount point). Every other reparse
+// point (compressed, deduplicated, cloud) holds the file's own data.
 constexpr bool RedirectsName(std::uint32_t attributes, std::uint32_t reparseTag) {
     return (attributes & kAttributeReparsePoint) != 0 && (reparseTag & 0x20000000u) != 0;
 }

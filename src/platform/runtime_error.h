@@ -1,8 +1,8 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <variant>
 
@@ -26,45 +26,32 @@ struct RuntimeError {
 
 // The numbers that callers tell apart.
 namespace error {
-inline constexpr std::int32_t kOutOfMemory = 7;
-inline constexpr std::int32_t kInternalError = 51;
 inline constexpr std::int32_t kFileNotFound = 53;
-inline constexpr std::int32_t kDiskFull = 61;
 inline constexpr std::int32_t kPermissionDenied = 70;
 inline constexpr std::int32_t kPathFileAccess = 75;
 inline constexpr std::int32_t kPathNotFound = 76;
 }  // namespace error
 
 // Failures of the program itself rather than of the system.
-inline RuntimeError OutOfMemory() { return {error::kOutOfMemory, L"Out of memory"}; }
-inline RuntimeError InternalError() { return {error::kInternalError, L"Internal error"}; }
+inline RuntimeError OutOfMemory() { return {7, L"Out of memory"}; }
+inline RuntimeError InternalError() { return {51, L"Internal error"}; }
 
 // The value of an operation, or the runtime error that stopped it.
 template <class T>
 class [[nodiscard]] Result {
+    using Value = std::conditional_t<std::is_void_v<T>, std::monostate, T>;
+
   public:
-    Result(T value) : state_(std::in_place_index<0>, std::move(value)) {}
+    Result() requires std::is_void_v<T> {}
+    Result(Value value) : state_(std::in_place_index<0>, std::move(value)) {}
     Result(RuntimeError failure) : state_(std::in_place_index<1>, std::move(failure)) {}
 
     bool ok() const noexcept { return state_.index() == 0; }
-    const T& value() const { return std::get<0>(state_); }
+    const Value& value() const requires(!std::is_void_v<T>) { return std::get<0>(state_); }
     const RuntimeError& error() const { return std::get<1>(state_); }
 
   private:
-    std::variant<T, RuntimeError> state_;
-};
-
-template <>
-class [[nodiscard]] Result<void> {
-  public:
-    Result() = default;
-    Result(RuntimeError failure) : failure_(std::move(failure)) {}
-
-    bool ok() const noexcept { return !failure_.has_value(); }
-    const RuntimeError& error() const { return *failure_; }
-
-  private:
-    std::optional<RuntimeError> failure_;
+    std::variant<Value, RuntimeError> state_;
 };
 
 }  // namespace platform

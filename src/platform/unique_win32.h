@@ -4,66 +4,51 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <utility>
 
 namespace platform {
 
-template <class Traits>
+// InvalidValue is a number, as INVALID_HANDLE_VALUE is no constant expression.
+template <class T, auto Close, std::intptr_t InvalidValue = 0>
 class UniqueAny {
   public:
-    using pointer = typename Traits::pointer;
-
     UniqueAny() noexcept = default;
-    explicit UniqueAny(pointer value) noexcept : value_(value) {}
-    UniqueAny(UniqueAny&& other) noexcept : value_(other.release()) {}
+    explicit UniqueAny(T value) noexcept : value_(value) {}
+    UniqueAny(UniqueAny&& other) noexcept : value_(std::exchange(other.value_, Invalid())) {}
     UniqueAny& operator=(UniqueAny&& other) noexcept {
-        reset(other.release());
+        reset(std::exchange(other.value_, Invalid()));
         return *this;
     }
-    UniqueAny(const UniqueAny&) = delete;
-    UniqueAny& operator=(const UniqueAny&) = delete;
     ~UniqueAny() { reset(); }
 
-    pointer get() const noexcept { return value_; }
-    explicit operator bool() const noexcept { return value_ != Traits::Invalid(); }
+    T get() const noexcept { return value_; }
+    explicit operator bool() const noexcept { return value_ != Invalid(); }
 
-    pointer release() noexcept { return std::exchange(value_, Traits::Invalid()); }
-    void reset(pointer value = Traits::Invalid()) noexcept {
-        const pointer old = std::exchange(value_, value);
-        if (old != Traits::Invalid()) {
-            Traits::Close(old);
+    void reset(T value = Invalid()) noexcept {
+        if (const T old = std::exchange(value_, value); old != Invalid()) {
+            Close(old);
         }
     }
 
   private:
-    pointer value_ = Traits::Invalid();
-};
+    static T Invalid() noexcept { return reinterpret_cast<T>(InvalidValue); }
 
-template <class T, auto CloseFunction, T InvalidValue = T{}>
-struct HandleTraits {
-    using pointer = T;
-    static pointer Invalid() noexcept { return InvalidValue; }
-    static void Close(pointer value) noexcept { CloseFunction(value); }
-};
-
-// INVALID_HANDLE_VALUE is no constant expression, so it cannot be a template argument.
-template <auto CloseFunction>
-struct InvalidHandleTraits : HandleTraits<HANDLE, CloseFunction> {
-    static HANDLE Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    T value_ = Invalid();
 };
 
 inline void ReleaseScreenDc(HDC dc) { ::ReleaseDC(nullptr, dc); }
 
-using UniqueHandle = UniqueAny<HandleTraits<HANDLE, ::CloseHandle>>;
-using UniqueFile = UniqueAny<InvalidHandleTraits<::CloseHandle>>;
-using UniqueFind = UniqueAny<InvalidHandleTraits<::FindClose>>;
-using UniqueFont = UniqueAny<HandleTraits<HFONT, ::DeleteObject>>;
-using UniqueBrush = UniqueAny<HandleTraits<HBRUSH, ::DeleteObject>>;
-using UniqueBitmap = UniqueAny<HandleTraits<HBITMAP, ::DeleteObject>>;
-using UniqueIcon = UniqueAny<HandleTraits<HICON, ::DestroyIcon>>;
-using UniqueDc = UniqueAny<HandleTraits<HDC, ::DeleteDC>>;
-using UniqueScreenDc = UniqueAny<HandleTraits<HDC, ReleaseScreenDc>>;
-using UniqueModule = UniqueAny<HandleTraits<HMODULE, ::FreeLibrary>>;
+using UniqueHandle = UniqueAny<HANDLE, ::CloseHandle>;
+using UniqueFile = UniqueAny<HANDLE, ::CloseHandle, -1>;
+using UniqueFind = UniqueAny<HANDLE, ::FindClose, -1>;
+using UniqueFont = UniqueAny<HFONT, ::DeleteObject>;
+using UniqueBrush = UniqueAny<HBRUSH, ::DeleteObject>;
+using UniqueBitmap = UniqueAny<HBITMAP, ::DeleteObject>;
+using UniqueIcon = UniqueAny<HICON, ::DestroyIcon>;
+using UniqueDc = UniqueAny<HDC, ::DeleteDC>;
+using UniqueScreenDc = UniqueAny<HDC, ReleaseScreenDc>;
+using UniqueModule = UniqueAny<HMODULE, ::FreeLibrary>;
 
 // Undoes an action at the end of a scope unless dismissed.
 template <class Action>

@@ -4,13 +4,6 @@
 #include <memory>
 
 namespace platform {
-namespace {
-
-struct LocalFreeDeleter {
-    void operator()(wchar_t* text) const noexcept { ::LocalFree(text); }
-};
-
-}  // namespace
 
 std::wstring SystemMessage(DWORD code) {
     wchar_t* buffer = nullptr;
@@ -18,14 +11,12 @@ std::wstring SystemMessage(DWORD code) {
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
         reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    const std::unique_ptr<wchar_t, LocalFreeDeleter> owner(buffer);
+    const std::unique_ptr<wchar_t, decltype(&::LocalFree)> owner(buffer, &::LocalFree);
     if (length == 0) {
         return L"Unexpected system error " + std::to_wstring(code);
     }
     std::wstring text(buffer, length);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
-        text.pop_back();
-    }
+    text.erase(text.find_last_not_of(L"\r\n ") + 1);
     return text;
 }
 

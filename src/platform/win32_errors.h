@@ -4,7 +4,6 @@
 
 #include <array>
 #include <string>
-#include <vector>
 
 #include "platform/runtime_error.h"
 
@@ -25,14 +24,14 @@ struct ClassicError {
 };
 
 inline constexpr ClassicError kClassicErrors[] = {
-    {error::kInternalError, L"Internal error", {ERROR_INTERNAL_ERROR}},
-    {error::kOutOfMemory, L"Out of memory", {ERROR_NOT_ENOUGH_MEMORY, ERROR_OUTOFMEMORY}},
+    {51, L"Internal error", {ERROR_INTERNAL_ERROR}},
+    {7, L"Out of memory", {ERROR_NOT_ENOUGH_MEMORY, ERROR_OUTOFMEMORY}},
     {52,
      L"Bad file name or number",
      {ERROR_INVALID_NAME, ERROR_BAD_PATHNAME, ERROR_FILENAME_EXCED_RANGE}},
     {error::kFileNotFound, L"File not found", {ERROR_FILE_NOT_FOUND}},
     {57, L"Device I/O error", {ERROR_READ_FAULT, ERROR_WRITE_FAULT, ERROR_CRC, ERROR_GEN_FAILURE}},
-    {error::kDiskFull, L"Disk full", {ERROR_DISK_FULL, ERROR_HANDLE_DISK_FULL}},
+    {61, L"Disk full", {ERROR_DISK_FULL, ERROR_HANDLE_DISK_FULL}},
     {67, L"Too many files", {ERROR_TOO_MANY_OPEN_FILES}},
     {71, L"Disk not ready", {ERROR_NOT_READY}},
     {error::kPermissionDenied,

@@ -3,11 +3,12 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstring>
 #include <memory>
 #include <new>
-#include <string_view>
+#include <optional>
 #include <vector>
 
 #include "platform/file_identity.h"
@@ -23,8 +24,10 @@ constexpr DWORD kCopyChunkBytes = 256 << 10;
 // Freed in steps, a large file never holds up the system for long.
 constexpr LONGLONG kReleaseStepBytes = LONGLONG{16} << 20;
 
-// Where a file on its way out waits for its content to be freed; no run looks there.
-constexpr std::wstring_view kRemovalSuffix = L".deleting";
+// Where a copy is written before it replaces the destination, and where a file
+// on its way out waits for its content to be freed; no run looks there.
+constexpr wchar_t kCopySuffix[] = L".copying";
+constexpr wchar_t kRemovalSuffix[] = L".deleting";
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
@@ -40,49 +43,30 @@ DWORD LastError() {
     return code != ERROR_SUCCESS ? code : ERROR_INTERNAL_ERROR;
 }
 
-struct Context {
-    const FileSystemOptions& options;
-    std::atomic<std::uint64_t>& bytesCopied;
-
-    bool Ending() const { return options.ending->IsRaised(); }
-    // Pauses; false if the program is asked to end meanwhile.
-    bool Pause(DWORD milliseconds) const { return !options.ending->WaitFor(milliseconds); }
-    // False, with a write fault as the last error, where a test fails the step.
-    bool Allows(std::wstring_view step) const {
-        if (options.checkStep && !options.checkStep(step)) {
-            ::SetLastError(ERROR_WRITE_FAULT);
-            return false;
-        }
-        return true;
+// False, with a write fault as the last error, where a test fails the step.
+bool Allows(const FileSystemOptions& options, std::wstring_view step) {
+    if (options.checkStep && !options.checkStep(step)) {
+        ::SetLastError(ERROR_WRITE_FAULT);
+        return false;
     }
-};
-
-bool IsAlreadyThere(DWORD code) {
-    return code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS;
+    return true;
 }
 
 // A virus scanner, the indexer or the product may hold a file for a few seconds:
 // its refusals are tried again, with growing pauses, until the wait is over.
 template <class Attempt>
-auto WaitOutHolders(const Context& context, Attempt attempt) {
-    DWORD waited = 0;
-    DWORD pause = 10;
-    for (;;) {
+auto WaitOutHolders(const FileSystemOptions& options, Attempt attempt) {
+    for (DWORD waited = 0, pause = 10;;
+         waited += pause, pause = std::min(pause * 2, kLongestHoldPauseMs)) {
         auto outcome = attempt();
         const DWORD code = ::GetLastError();
         const bool held = code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED ||
                           code == ERROR_LOCK_VIOLATION;
-        if (outcome || !held || waited >= context.options.holdWaitMs) {
+        pause = std::min(pause, options.holdWaitMs - waited);
+        if (outcome || !held || pause == 0 || options.ending->WaitFor(pause)) {
+            ::SetLastError(code);
             return outcome;
         }
-        pause = std::min(pause, context.options.holdWaitMs - waited);
-        const bool goOn = context.Pause(pause);
-        ::SetLastError(code);
-        if (!goOn) {
-            return outcome;
-        }
-        waited += pause;
-        pause = std::min(pause * 2, kLongestHoldPauseMs);
     }
 }
 
@@ -100,19 +84,13 @@ UniqueFile OpenName(const std::wstring& path, DWORD access, DWORD share, DWORD d
 
 // The path that the system resolves an open file or folder to, or empty.
 std::wstring FinalPath(HANDLE file, DWORD volumeForm) {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = ::GetFinalPathNameByHandleW(
-            file, path.data(), static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED | volumeForm);
-        if (length == 0) {
-            return {};
-        }
-        const bool fits = length < path.size();  // else length is the size needed
-        path.resize(length);
-        if (fits) {
-            return path;
-        }
-    }
+    const DWORD flags = FILE_NAME_NORMALIZED | volumeForm;
+    // Asked with no room, the system gives the size needed.
+    std::wstring path(::GetFinalPathNameByHandleW(file, nullptr, 0, flags), L'\0');
+    const DWORD length =
+        ::GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()), flags);
+    path.resize(length < path.size() ? length : 0);
+    return path;
 }
 
 // Whether the open file lies, under the path's own name, directly in the folder
@@ -143,39 +121,31 @@ bool ResolvesTo(HANDLE file, const std::wstring& path) {
     return false;
 }
 
-// All zero, with no attributes, where the system cannot tell.
+// All zero where the system cannot tell.
 BY_HANDLE_FILE_INFORMATION InfoOf(HANDLE file) {
     BY_HANDLE_FILE_INFORMATION info{};
     if (!::GetFileInformationByHandle(file, &info)) {
         info = {};
-        info.dwFileAttributes = INVALID_FILE_ATTRIBUTES;
     }
     return info;
 }
 
-DWORD AttributesOf(HANDLE file) { return InfoOf(file).dwFileAttributes; }
-
-FileIdentity IdentityOf(HANDLE file) {
-    const BY_HANDLE_FILE_INFORMATION info = InfoOf(file);
-    return {info.dwVolumeSerialNumber,
-            (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
-}
-
-// A plain file with one name that ResolvesTo its path: a link, a second hard
-// link or a name swapped before the open all fail this, so that whatever is
-// then done through the handle acts on this file alone.
-bool LiesPlainlyAt(HANDLE file, const std::wstring& path) {
+// The information of a plain file with one name that ResolvesTo its path, or
+// nothing: a link, a second hard link or a name swapped before the open all
+// fail this, so that whatever is then done through the handle acts on this
+// file alone.
+std::optional<BY_HANDLE_FILE_INFORMATION> LiesPlainlyAt(HANDLE file, const std::wstring& path) {
     const BY_HANDLE_FILE_INFORMATION info = InfoOf(file);
     if (info.nNumberOfLinks != 1 || HasAttribute(info.dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY)) {
-        return false;
+        return std::nullopt;
     }
     FILE_ATTRIBUTE_TAG_INFO tag{};
     if (HasAttribute(info.dwFileAttributes, FILE_ATTRIBUTE_REPARSE_POINT) &&
         (!::GetFileInformationByHandleEx(file, FileAttributeTagInfo, &tag, sizeof tag) ||
          RedirectsName(info.dwFileAttributes, tag.ReparseTag))) {
-        return false;
+        return std::nullopt;
     }
-    return ResolvesTo(file, path);
+    return ResolvesTo(file, path) ? std::optional(info) : std::nullopt;
 }
 
 bool SetAttributes(HANDLE file, DWORD attributes) {
@@ -185,19 +155,14 @@ bool SetAttributes(HANDLE file, DWORD attributes) {
 }
 
 // Windows refuses to delete or replace a read-only file, even through a
-// handle. Returns the attributes it had, to put back if the file stays.
+// handle. Returns the attributes to put back if the file stays, or 0.
 DWORD MakeWritable(HANDLE file) {
-    const DWORD attributes = AttributesOf(file);
-    if (HasAttribute(attributes, FILE_ATTRIBUTE_READONLY)) {
-        SetAttributes(file, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    const DWORD attributes = InfoOf(file).dwFileAttributes;
+    if (!HasAttribute(attributes, FILE_ATTRIBUTE_READONLY)) {
+        return 0;
     }
+    SetAttributes(file, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
     return attributes;
-}
-
-void RestoreReadOnly(HANDLE file, DWORD attributes) {
-    if (HasAttribute(attributes, FILE_ATTRIBUTE_READONLY)) {
-        SetAttributes(file, attributes);
-    }
 }
 
 bool RenameThrough(HANDLE file, const std::wstring& newPath, bool replace) {
@@ -212,26 +177,10 @@ bool RenameThrough(HANDLE file, const std::wstring& newPath, bool replace) {
                                         static_cast<DWORD>(buffer.size())) != FALSE;
 }
 
-// A file opened to be renamed and deleted: held alone where possible, so that
-// its blocks can be freed in steps; else shared with a holder that allows it.
-struct OpenForRemoval {
-    UniqueFile file;
-    bool exclusive = false;
-};
-
-OpenForRemoval OpenToRemove(const Context& context, const std::wstring& path, bool waitForHolders) {
-    UniqueFile file = OpenName(path, kRemovalAccess | FILE_WRITE_DATA, 0, OPEN_EXISTING);
-    if (file) {
-        return {std::move(file), true};
-    }
-    const auto shared = [&] { return OpenName(path, kRemovalAccess, kShareAll, OPEN_EXISTING); };
-    return {waitForHolders ? WaitOutHolders(context, shared) : shared(), false};
-}
-
 // Deletes an open file, whose name no run looks for any more, through its
 // handle. A file held alone is cut short in steps first: freeing a large
 // video's blocks in one go can hold up every window of the session.
-DWORD DeleteThrough(const Context& context, HANDLE file, bool exclusive) {
+DWORD DeleteThrough(const FileSystemOptions& options, HANDLE file, bool exclusive) {
     MakeWritable(file);
     FILE_DISPOSITION_INFO disposition{TRUE};
     if (!::SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
@@ -239,10 +188,8 @@ DWORD DeleteThrough(const Context& context, HANDLE file, bool exclusive) {
         return LastError();
     }
     FILE_END_OF_FILE_INFO end{};
-    if (!exclusive || !::GetFileSizeEx(file, &end.EndOfFile)) {
-        return ERROR_SUCCESS;
-    }
-    while (end.EndOfFile.QuadPart > 0 && !context.Ending()) {
+    const bool inSteps = exclusive && ::GetFileSizeEx(file, &end.EndOfFile);
+    while (inSteps && end.EndOfFile.QuadPart > 0 && !options.ending->IsRaised()) {
         end.EndOfFile.QuadPart -= std::min(end.EndOfFile.QuadPart, kReleaseStepBytes);
         if (!::SetFileInformationByHandle(file, FileEndOfFileInfo, &end, sizeof end)) {
             break;
@@ -251,85 +198,81 @@ DWORD DeleteThrough(const Context& context, HANDLE file, bool exclusive) {
     return ERROR_SUCCESS;
 }
 
-// A leftover under one of the file system's own names goes if it is a plain
-// file; a link there could only have been planted. A holder is waited for only
-// when the name is needed now.
-DWORD DiscardLeftover(const Context& context, const std::wstring& path, bool waitForHolders) {
-    const OpenForRemoval leftover = OpenToRemove(context, path, waitForHolders);
-    if (!leftover.file) {
-        const DWORD code = LastError();
-        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
-            return ERROR_SUCCESS;
-        }
-        return code == ERROR_CANT_RESOLVE_FILENAME ? kErrorStoppedOnLink : code;
-    }
-    return LiesPlainlyAt(leftover.file.get(), path)
-               ? DeleteThrough(context, leftover.file.get(), leftover.exclusive)
-               : kErrorStoppedOnLink;
-}
-
-// Creates a file, never opening an existing one; a leftover there is discarded
-// first, and anything else, such as a dangling link, refused.
-DWORD CreateNew(const Context& context, const std::wstring& path, UniqueFile& created) {
-    const auto create = [&] {
-        return OpenName(path, GENERIC_WRITE | DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                        0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
-    };
-    created = create();
-    if (!created && IsAlreadyThere(::GetLastError())) {
-        if (const DWORD failed = DiscardLeftover(context, path, true)) {
-            return failed;
-        }
-        created = create();
-        if (!created && IsAlreadyThere(::GetLastError())) {
-            return kErrorStoppedOnLink;
-        }
-    }
-    if (!created) {
-        return LastError();
-    }
-    if (!LiesPlainlyAt(created.get(), path)) {
-        static_cast<void>(DeleteThrough(context, created.get(), false));
-        created.reset();
-        return kErrorStoppedOnLink;
-    }
-    return ERROR_SUCCESS;
-}
-
-// A plain file leaving its name: renamed through its handle to the removal name
-// beside it (a leftover there is discarded first), with read-only cleared.
-// Return puts both back.
+// A file opened to be renamed and deleted: held alone where possible, so that
+// its blocks can be freed in steps; else shared with a holder that allows it.
 struct Departing {
-    OpenForRemoval removal;
-    DWORD attributes = INVALID_FILE_ATTRIBUTES;
+    UniqueFile file;
+    bool exclusive = false;
+    DWORD attributes = 0;  // to put back if it stays, where read-only was cleared
 
-    HANDLE File() const { return removal.file.get(); }
-    DWORD Leave(const Context& context, const std::wstring& path) {
-        attributes = MakeWritable(File());
-        const std::wstring away = path + std::wstring(kRemovalSuffix);
-        DWORD failed = RenameThrough(File(), away, false) ? ERROR_SUCCESS : LastError();
-        if (IsAlreadyThere(failed)) {
-            failed = DiscardLeftover(context, away, true);
-            if (failed == ERROR_SUCCESS && !RenameThrough(File(), away, false)) {
-                failed = LastError();
-            }
+    void Stay() const {
+        if (attributes != 0) {
+            SetAttributes(file.get(), attributes);
         }
-        if (failed != ERROR_SUCCESS) {
-            RestoreReadOnly(File(), attributes);
-        }
-        return failed;
     }
-    void Return(const std::wstring& path) {
-        if (RenameThrough(File(), path, false)) {
-            RestoreReadOnly(File(), attributes);
+    void Return(const std::wstring& path) const {
+        if (RenameThrough(file.get(), path, false)) {
+            Stay();
         }
     }
 };
 
-DWORD CopyContent(const Context& context, HANDLE from, HANDLE to) {
+DWORD OpenToRemove(const FileSystemOptions& options, const std::wstring& path, bool waitForHolders,
+                   Departing& departing) {
+    const auto shared = [&] { return OpenName(path, kRemovalAccess, kShareAll, OPEN_EXISTING); };
+    departing.file = OpenName(path, kRemovalAccess | FILE_WRITE_DATA, 0, OPEN_EXISTING);
+    departing.exclusive = static_cast<bool>(departing.file);
+    if (!departing.exclusive) {
+        departing.file = waitForHolders ? WaitOutHolders(options, shared) : shared();
+    }
+    if (!departing.file) {
+        return LastError();
+    }
+    return LiesPlainlyAt(departing.file.get(), path) ? ERROR_SUCCESS : kErrorStoppedOnLink;
+}
+
+// A leftover under one of the file system's own names goes if it is a plain
+// file; a link there could only have been planted. A holder is waited for only
+// when the name is needed now.
+DWORD DiscardLeftover(const FileSystemOptions& options, const std::wstring& path,
+                      bool waitForHolders) {
+    Departing leftover;
+    const DWORD failed = OpenToRemove(options, path, waitForHolders, leftover);
+    if (failed == ERROR_FILE_NOT_FOUND || failed == ERROR_PATH_NOT_FOUND) {
+        return ERROR_SUCCESS;
+    }
+    if (failed != ERROR_SUCCESS) {
+        return failed == ERROR_CANT_RESOLVE_FILENAME ? kErrorStoppedOnLink : failed;
+    }
+    return DeleteThrough(options, leftover.file.get(), leftover.exclusive);
+}
+
+// A plain file leaving its name, whether removed or replaced: checked on its
+// handle, then renamed through it, read-only cleared, to the removal name beside
+// it, where a leftover goes first; a crash leaves it whole under one of the two
+// names. Departing::Return undoes it.
+DWORD MoveAside(const FileSystemOptions& options, const std::wstring& path, bool waitForHolders,
+                Departing& departing) {
+    if (const DWORD failed = OpenToRemove(options, path, waitForHolders, departing)) {
+        return failed;
+    }
+    if (const DWORD failed = DiscardLeftover(options, path + kRemovalSuffix, true)) {
+        return failed;
+    }
+    departing.attributes = MakeWritable(departing.file.get());
+    if (!RenameThrough(departing.file.get(), path + kRemovalSuffix, false)) {
+        const DWORD failed = LastError();
+        departing.Stay();
+        return failed;
+    }
+    return ERROR_SUCCESS;
+}
+
+DWORD CopyContent(const FileSystemOptions& options, std::atomic<std::uint64_t>& copied, HANDLE from,
+                  HANDLE to) {
     const auto buffer = std::make_unique_for_overwrite<std::byte[]>(kCopyChunkBytes);
     for (;;) {
-        if (context.Ending()) {
+        if (options.ending->IsRaised()) {
             return ERROR_OPERATION_ABORTED;
         }
         DWORD read = 0;
@@ -344,128 +287,105 @@ DWORD CopyContent(const Context& context, HANDLE from, HANDLE to) {
                 return LastError();
             }
         }
-        context.bytesCopied += read;
+        copied += read;
     }
-}
-
-// Whether the name itself is a folder: a link there is replaced, never
-// followed, so what it points to does not count. Closed at once, since an open
-// handle would stop the rename that replaces it.
-bool NamesFolder(const std::wstring& path) {
-    const UniqueFile existing(
-        OpenName(path, FILE_READ_ATTRIBUTES, kShareAll, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
-    return existing && HasAttribute(AttributesOf(existing.get()), FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// A reparse point that holds its file's data (compressed, deduplicated, cloud)
-// is served by a filter that a handle to the point may bypass: such a source is
-// opened again normally for its data, and must turn out to be the same file.
-DWORD OpenData(const std::wstring& source, HANDLE checked, UniqueFile& data) {
-    if (!HasAttribute(AttributesOf(checked), FILE_ATTRIBUTE_REPARSE_POINT)) {
-        return ERROR_SUCCESS;
-    }
-    data.reset(::CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!data) {
-        return LastError();
-    }
-    return SameFile(IdentityOf(checked), IdentityOf(data.get())) ? ERROR_SUCCESS
-                                                                 : kErrorStoppedOnLink;
 }
 
 // Writes the copy under a temporary name, flushes it and only then renames it
 // over the destination, so that no failure or power cut leaves a partial file
 // under the final name. After the checks every step acts through a handle.
-DWORD CopyDurably(const Context& context, const std::wstring& source,
-                  const std::wstring& destination) {
-    // A folder can be neither copied nor replaced by a file.
-    if (HasAttribute(::GetFileAttributesW(source.c_str()), FILE_ATTRIBUTE_DIRECTORY) ||
-        NamesFolder(destination)) {
+DWORD CopyDurably(const FileSystemOptions& options, std::atomic<std::uint64_t>& copied,
+                  const std::wstring& source, const std::wstring& destination) {
+    // A folder can be neither copied nor replaced by a file. A link counts as
+    // what it is, not as what it points to: the rename replaces it.
+    const auto isFolder = [](const std::wstring& path) {
+        return HasAttribute(::GetFileAttributesW(path.c_str()), FILE_ATTRIBUTE_DIRECTORY);
+    };
+    if (isFolder(source) || isFolder(destination)) {
         return kErrorOnFolder;
     }
-
-    const UniqueFile in(WaitOutHolders(context, [&] {
+    const UniqueFile checked(WaitOutHolders(options, [&] {
         return OpenName(source, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
                         FILE_FLAG_SEQUENTIAL_SCAN);
     }));
-    if (!in) {
+    if (!checked) {
         return LastError();
     }
-    if (!LiesPlainlyAt(in.get(), source)) {
+    const auto info = LiesPlainlyAt(checked.get(), source);
+    if (!info) {
         return kErrorStoppedOnLink;
     }
+    // A reparse point that holds its file's data (compressed, deduplicated,
+    // cloud) is served by a filter that a handle to the point may bypass: such a
+    // source is read through a normal open, which must reach the same file.
     UniqueFile data;
-    if (const DWORD failed = OpenData(source, in.get(), data)) {
-        return failed;
+    if (HasAttribute(info->dwFileAttributes, FILE_ATTRIBUTE_REPARSE_POINT)) {
+        data.reset(::CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!data) {
+            return LastError();
+        }
+        const auto identity = [](const BY_HANDLE_FILE_INFORMATION& of) {
+            return FileIdentity{of.dwVolumeSerialNumber,
+                                (std::uint64_t{of.nFileIndexHigh} << 32) | of.nFileIndexLow};
+        };
+        if (!SameFile(identity(*info), identity(InfoOf(data.get())))) {
+            return kErrorStoppedOnLink;
+        }
     }
-    FILE_BASIC_INFO sourceInfo{};
-    if (!::GetFileInformationByHandleEx(in.get(), FileBasicInfo, &sourceInfo, sizeof sourceInfo)) {
-        return LastError();
-    }
+    const HANDLE in = data ? data.get() : checked.get();
 
-    UniqueFile out;
-    if (const DWORD failed = CreateNew(context, TemporaryCopyName(destination), out)) {
+    // Created new, never opened: a leftover there goes first, and anything
+    // else, such as a dangling link, is refused.
+    const std::wstring temporary = destination + kCopySuffix;
+    if (const DWORD failed = DiscardLeftover(options, temporary, true)) {
         return failed;
     }
-    ScopeExit discardTemporary([&] { static_cast<void>(DeleteThrough(context, out.get(), true)); });
-
-    if (const DWORD failed = CopyContent(context, data ? data.get() : in.get(), out.get())) {
+    const UniqueFile out = OpenName(temporary, GENERIC_WRITE | kRemovalAccess, 0, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
+    if (!out) {
+        const DWORD code = LastError();
+        return code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS ? kErrorStoppedOnLink
+                                                                         : code;
+    }
+    ScopeExit discardTemporary([&] { static_cast<void>(DeleteThrough(options, out.get(), true)); });
+    if (!LiesPlainlyAt(out.get(), temporary)) {
+        return kErrorStoppedOnLink;
+    }
+    if (const DWORD failed = CopyContent(options, copied, in, out.get())) {
         return failed;
     }
-    FILE_BASIC_INFO times{};
-    times.LastWriteTime = sourceInfo.LastWriteTime;
-    ::SetFileInformationByHandle(out.get(), FileBasicInfo, &times, sizeof times);
+    // Like CopyFile, the copy keeps the source's time and attributes, read-only
+    // included, and they are flushed with it.
+    constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                      FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+    FILE_BASIC_INFO kept{};
+    kept.LastWriteTime = std::bit_cast<LARGE_INTEGER>(info->ftLastWriteTime);
+    kept.FileAttributes = info->dwFileAttributes & kKeptAttributes;
+    ::SetFileInformationByHandle(out.get(), FileBasicInfo, &kept, sizeof kept);
     // One flush per file, before the name is given: the name never holds a
     // copy that a power cut could still take.
-    if (!context.Allows(L"flush") || !::FlushFileBuffers(out.get())) {
+    if (!Allows(options, L"flush") || !::FlushFileBuffers(out.get())) {
         return LastError();
     }
     // A plain file at the destination moves aside, to come back if the copy
-    // cannot take its name; anything else there the rename replaces.
-    Departing replaced{OpenToRemove(context, destination, false)};
-    if (replaced.removal.file && (!LiesPlainlyAt(replaced.File(), destination) ||
-                                  replaced.Leave(context, destination) != ERROR_SUCCESS)) {
-        replaced.removal.file.reset();
+    // cannot take its name; anything else there the rename replaces, once no
+    // handle of ours holds it.
+    Departing replaced;
+    if (MoveAside(options, destination, false, replaced) != ERROR_SUCCESS) {
+        replaced.file.reset();
     }
-    if (!context.Allows(L"rename") ||
-        !WaitOutHolders(context, [&] { return RenameThrough(out.get(), destination, true); })) {
+    if (!Allows(options, L"rename") ||
+        !WaitOutHolders(options, [&] { return RenameThrough(out.get(), destination, true); })) {
         const DWORD failure = LastError();
-        if (replaced.removal.file) {
+        if (replaced.file) {
             replaced.Return(destination);
         }
         return failure;
     }
     discardTemporary.Dismiss();
-    if (replaced.removal.file) {
-        static_cast<void>(DeleteThrough(context, replaced.File(), replaced.removal.exclusive));
-    }
-
-    // Like CopyFile, the copy keeps the source's attributes, read-only included.
-    constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                                      FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
-    if (const DWORD kept = sourceInfo.FileAttributes & kKeptAttributes; kept != 0) {
-        SetAttributes(out.get(), kept);
-    }
-    return ERROR_SUCCESS;
-}
-
-// Renames the file through its handle before freeing its content, so that a
-// crash leaves it whole under its old name or the removal name. A read-only
-// file loses the attribute on its way out, and gets it back if it stays.
-DWORD RemoveOldFile(const Context& context, const std::wstring& path) {
-    Departing old{OpenToRemove(context, path, true)};
-    if (!old.removal.file) {
-        return LastError();
-    }
-    if (!LiesPlainlyAt(old.File(), path)) {
-        return kErrorStoppedOnLink;
-    }
-    if (const DWORD failed = old.Leave(context, path)) {
-        return failed;
-    }
-    if (const DWORD failed = DeleteThrough(context, old.File(), old.removal.exclusive)) {
-        old.Return(path);
-        return failed;
+    if (replaced.file) {
+        static_cast<void>(DeleteThrough(options, replaced.file.get(), replaced.exclusive));
     }
     return ERROR_SUCCESS;
 }
@@ -475,33 +395,22 @@ std::wstring Quoted(const std::wstring& path) {
     return L"'" + path.substr(path.find_last_of(L'\\') + 1) + L"'";
 }
 
-Result<void> Outcome(DWORD code, const std::wstring& operation) {
-    if (code == ERROR_SUCCESS) {
-        return {};
-    }
-    return RuntimeErrorFromWin32(code, operation);
-}
-
 // Whatever the operation throws, here or on the runner's thread, fails it.
-Result<void> RunBlocking(const BlockingRunner& runner, const std::wstring& name,
+Result<void> RunBlocking(const FileSystemOptions& options, const std::wstring& name,
                          const std::function<DWORD()>& operation) {
     DWORD code = ERROR_INTERNAL_ERROR;
     const auto run = [&] { code = operation(); };
     try {
-        runner ? runner(run) : run();
+        options.runner ? options.runner(run) : run();
     } catch (const std::bad_alloc&) {
         return OutOfMemory();
     } catch (...) {
         return InternalError();
     }
-    return Outcome(code, name);
+    return code == ERROR_SUCCESS ? Result<void>() : RuntimeErrorFromWin32(code, name);
 }
 
 }  // namespace
-
-std::wstring TemporaryCopyName(const std::wstring& destination) {
-    return destination + L".copying";
-}
 
 Win32FileSystem::Win32FileSystem(FileSystemOptions options) : options_(std::move(options)) {
     if (options_.ending == nullptr) {
@@ -523,8 +432,7 @@ Result<std::int64_t> Win32FileSystem::QueryLength(const std::wstring& path) {
         return std::int64_t{0};
     }
     // 64 bits, so that a video of 2 GiB or more still counts as existing.
-    const ULARGE_INTEGER length{{info.nFileSizeLow, info.nFileSizeHigh}};
-    return static_cast<std::int64_t>(length.QuadPart);
+    return static_cast<std::int64_t>((std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow);
 }
 
 Result<std::wstring> Win32FileSystem::FindFirstEntry(const std::wstring& pattern,
@@ -550,32 +458,36 @@ Result<std::wstring> Win32FileSystem::FindFirstEntry(const std::wstring& pattern
 }
 
 Result<void> Win32FileSystem::MakeFolder(const std::wstring& path) {
-    return Outcome(::CreateDirectoryW(path.c_str(), nullptr) ? ERROR_SUCCESS : LastError(),
-                   L"Making the folder " + Quoted(path));
+    if (::CreateDirectoryW(path.c_str(), nullptr)) {
+        return {};
+    }
+    return RuntimeErrorFromWin32(LastError(), L"Making the folder " + Quoted(path));
 }
 
 Result<void> Win32FileSystem::CopyReplacing(const std::wstring& source,
                                             const std::wstring& destination) {
-    const Context context{options_, bytesCopied_};
-    return RunBlocking(options_.runner,
-                       L"Copying " + Quoted(source) + L" to " + Quoted(destination),
-                       [&] { return CopyDurably(context, source, destination); });
+    return RunBlocking(options_, L"Copying " + Quoted(source) + L" to " + Quoted(destination),
+                       [&] { return CopyDurably(options_, bytesCopied_, source, destination); });
 }
 
 Result<void> Win32FileSystem::RemoveFile(const std::wstring& path) {
-    const Context context{options_, bytesCopied_};
-    return RunBlocking(options_.runner, L"Deleting " + Quoted(path),
-                       [&] { return RemoveOldFile(context, path); });
+    return RunBlocking(options_, L"Deleting " + Quoted(path), [&] {
+        Departing old;
+        if (const DWORD failed = MoveAside(options_, path, true, old)) {
+            return failed;
+        }
+        const DWORD failed = DeleteThrough(options_, old.file.get(), old.exclusive);
+        if (failed != ERROR_SUCCESS) {
+            old.Return(path);
+        }
+        return failed;
+    });
 }
 
-// A leftover that cannot go now stays for the next run, unless this run needs
-// its name, and then the step that needs it waits for it.
 Result<void> Win32FileSystem::DiscardLeftovers(const std::wstring& path) {
-    const Context context{options_, bytesCopied_};
-    return RunBlocking(options_.runner, L"Removing what is left beside " + Quoted(path), [&] {
-        const DWORD failed = DiscardLeftover(context, TemporaryCopyName(path), false);
-        return failed ? failed
-                      : DiscardLeftover(context, path + std::wstring(kRemovalSuffix), false);
+    return RunBlocking(options_, L"Removing what is left beside " + Quoted(path), [&] {
+        const DWORD failed = DiscardLeftover(options_, path + kCopySuffix, false);
+        return failed ? failed : DiscardLeftover(options_, path + kRemovalSuffix, false);
     });
 }
 

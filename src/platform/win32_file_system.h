@@ -12,20 +12,16 @@
 
 namespace platform {
 
-// Runs a long operation to its end; the window's keeps the window answering.
-using BlockingRunner = std::function<void(const std::function<void()>& operation)>;
-
-// Asked before the steps of a copy that make it durable ("flush", then
-// "rename" of the finished copy to its name); false fails that step.
-using CopyStepCheck = std::function<bool(std::wstring_view step)>;
-
 struct FileSystemOptions {
-    BlockingRunner runner;
+    // Runs a long operation to its end; the window's keeps the window answering.
+    std::function<void(const std::function<void()>& operation)> runner;
     // Once raised, a copy stops at its next chunk and every wait ends.
     const CancelSignal* ending = nullptr;
     // How long a file that another program holds is waited for.
     DWORD holdWaitMs = 10000;
-    CopyStepCheck checkStep;
+    // Asked before the steps of a copy that make it durable ("flush", then
+    // "rename" of the finished copy to its name); false fails that step.
+    std::function<bool(std::wstring_view step)> checkStep;
 };
 
 class Win32FileSystem final : public FileSystem {
@@ -49,8 +45,5 @@ class Win32FileSystem final : public FileSystem {
     CancelSignal unending_;  // watched where the options give no signal
     std::atomic<std::uint64_t> bytesCopied_{0};
 };
-
-// Where a copy is written before it replaces the destination; no run looks there.
-std::wstring TemporaryCopyName(const std::wstring& destination);
 
 }  // namespace platform

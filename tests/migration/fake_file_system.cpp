@@ -30,17 +30,6 @@ bool Matches(std::wstring_view pattern, std::wstring_view name) {
            Matches(pattern.substr(1), name.substr(1));
 }
 
-// A runtime error with the platform's description for the numbers the tool meets.
-platform::RuntimeError Error(std::int32_t number) {
-    static const std::map<std::int32_t, std::wstring> kDescriptions = {
-        {53, L"File not found"},    {57, L"Device I/O error"}, {61, L"Disk full"},
-        {70, L"Permission denied"}, {71, L"Disk not ready"},   {75, L"Path/File access error"},
-        {76, L"Path not found"},
-    };
-    const auto known = kDescriptions.find(number);
-    return {number, known != kDescriptions.end() ? known->second : L"Application-defined error"};
-}
-
 }  // namespace
 
 void FakeFileSystem::AddFolder(const std::wstring& path) {
@@ -80,8 +69,17 @@ const FakeFileSystem::Fault* FakeFileSystem::Enter(Op op, const std::wstring& pa
     return nullptr;
 }
 
+// With the platform's description for the numbers the tool meets.
 platform::RuntimeError FakeFileSystem::Fail(Op op, std::int32_t number) {
-    failures_.push_back({op, Error(number)});
+    static const std::map<std::int32_t, std::wstring> kDescriptions = {
+        {53, L"File not found"},    {57, L"Device I/O error"}, {61, L"Disk full"},
+        {70, L"Permission denied"}, {71, L"Disk not ready"},   {75, L"Path/File access error"},
+        {76, L"Path not found"},
+    };
+    const auto known = kDescriptions.find(number);
+    failures_.push_back(
+        {op,
+         {number, known != kDescriptions.end() ? known->second : L"Application-defined error"}});
     return failures_.back().error;
 }
 

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <string_view>
@@ -52,7 +53,7 @@ class Win32FileSystemTest : public ::testing::Test {
         return {std::istreambuf_iterator<char>(in), {}};
     }
 
-    static Win32FileSystem WaitingOneSecond(platform::CopyStepCheck checkStep = {}) {
+    static Win32FileSystem WaitingOneSecond(std::function<bool(std::wstring_view)> checkStep = {}) {
         platform::FileSystemOptions options;
         options.holdWaitMs = 1000;
         options.checkStep = std::move(checkStep);
@@ -91,12 +92,11 @@ TEST_F(Win32FileSystemTest, LengthOfFilesAndFolders) {
         ASSERT_FALSE(length.ok());
         EXPECT_EQ(length.error(), (RuntimeError{53, L"File not found", code}));
     }
-}
 
-TEST_F(Win32FileSystemTest, SparseFileBeyondFourGibibytesCountsWithItsFullLength) {
-    const std::wstring path = Path(L"huge.avi");
+    // A sparse file beyond 4 GiB counts with its full length.
+    const std::wstring huge = Path(L"huge.avi");
     {
-        const UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        const UniqueFile file(::CreateFileW(huge.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                             FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(file);
         DWORD ignored = 0;
@@ -106,9 +106,7 @@ TEST_F(Win32FileSystemTest, SparseFileBeyondFourGibibytesCountsWithItsFullLength
         ASSERT_TRUE(::SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN));
         ASSERT_TRUE(::SetEndOfFile(file.get()));
     }
-    const auto length = files_.QueryLength(path);
-    ASSERT_TRUE(length.ok());
-    EXPECT_EQ(length.value(), (5LL << 30) + 3);
+    EXPECT_EQ(files_.QueryLength(huge).value(), (5LL << 30) + 3);
 }
 
 TEST_F(Win32FileSystemTest, FindFirstEntryHonoursTheFolderMask) {
@@ -180,6 +178,7 @@ TEST_F(Win32FileSystemTest, RefusedCopiesLeaveBothFilesIntact) {
     const std::wstring source = Write(L"V3_Zent.avi", "old");
     const std::wstring destination = Write(L"ZV_Zent.avi", "kept");
     ::SetFileAttributesW(destination.c_str(), FILE_ATTRIBUTE_READONLY);
+    ::SetFileAttributesW(source.c_str(), FILE_ATTRIBUTE_READONLY);  // and so its copy
     ExpectError(files.CopyReplacing(source, destination), 57);
     EXPECT_EQ(steps, (std::vector<std::wstring>{L"flush", L"rename"}));
     EXPECT_EQ(Read(destination), "kept");
@@ -187,6 +186,7 @@ TEST_F(Win32FileSystemTest, RefusedCopiesLeaveBothFilesIntact) {
     EXPECT_EQ(Names(), (std::vector<std::wstring>{L"V3_Zent.avi", L"ZV_Zent.avi"}))
         << "no temporary file, nothing moved aside";
 
+    ::SetFileAttributesW(source.c_str(), FILE_ATTRIBUTE_NORMAL);
     fs::create_directory(root_ / L"V4_Zent.avi");
     ExpectError(files_.CopyReplacing(Path(L"V4_Zent.avi"), Path(L"ZV_Other.avi")), 75);
     fs::create_directory(root_ / L"ZV_Folder.avi");
@@ -249,6 +249,10 @@ TEST_F(Win32FileSystemTest, RemoveTakesOnlyTheName) {
     EXPECT_EQ(Read(linked), content);
     EXPECT_EQ(Read(Path(L"Backup.avi")), content);
     EXPECT_FALSE(fs::exists(root_ / L"ZV_Zent.avi"));
+    // As a destination it is replaced by name: its other name keeps what it held.
+    ASSERT_TRUE(files_.CopyReplacing(Write(L"V3_Other.avi", "new"), linked).ok());
+    EXPECT_EQ(Read(linked), "new");
+    EXPECT_EQ(Read(Path(L"Backup.avi")), content);
 
     const std::wstring shared = Write(L"Zent.avi", content);
     const UniqueFile reader(::CreateFileW(shared.c_str(), GENERIC_READ,
