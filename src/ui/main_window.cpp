@@ -99,22 +99,12 @@ void FitClientArea(HWND window, UINT dpi) {
                    SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
 }
 
-// The picture as the build made it, a 24-bit bitmap without a colour table,
-// drawn from the module's memory (a copy would only double it); null if it is
-// missing or cut short: the window is usable without it.
+// The picture as the build made it (a 24-bit bitmap without a colour table),
+// drawn from the module's memory, which a copy would only double; null if missing.
 const BITMAPINFO* FindPicture(HINSTANCE instance) {
     const HRSRC found = ::FindResourceW(instance, MAKEINTRESOURCEW(IDB_PICTURE), RT_BITMAP);
-    const auto* picture = static_cast<const BITMAPINFO*>(
+    return static_cast<const BITMAPINFO*>(
         found != nullptr ? ::LockResource(::LoadResource(instance, found)) : nullptr);
-    if (picture == nullptr) {
-        return nullptr;
-    }
-    const BITMAPINFOHEADER& header = picture->bmiHeader;
-    const DWORD rows = (header.biWidth * 3 + 3) / 4 * 4 * std::abs(header.biHeight);
-    const bool whole = header.biBitCount == 24 && header.biCompression == BI_RGB &&
-                       header.biClrUsed == 0 &&
-                       ::SizeofResource(instance, found) >= header.biSize + rows;
-    return whole ? picture : nullptr;
 }
 
 // The system menu of a fixed dialog: Move and Close only.
@@ -404,15 +394,10 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         case WM_PAINT:
             OnPaint();
             return 0;
-        case WM_ERASEBKGND: {
-            RECT client;
-            ::GetClientRect(window, &client);
-            ::FillRect(reinterpret_cast<HDC>(wParam), &client,
-                       backBrush_ ? backBrush_.get() : ::GetSysColorBrush(COLOR_BTNFACE));
-            return TRUE;
-        }
+        case WM_CTLCOLORDLG:
         case WM_CTLCOLORSTATIC: {
-            // The labels are the window's only statics.
+            // The window, which the dialog manager erases with this brush, and its
+            // labels, its only statics.
             const auto dc = reinterpret_cast<HDC>(wParam);
             const ControlSpec& label =
                 Definition(static_cast<ControlId>(::GetDlgCtrlID(reinterpret_cast<HWND>(lParam))));
