@@ -7,7 +7,6 @@
 #include <cmath>
 #include <new>
 
-#include "migration/tutorial_migration.h"
 #include "platform/system_api.h"
 #include "platform/win32_dpi.h"
 #include "ui/resource.h"

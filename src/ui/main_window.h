@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "migration/window_services.h"
+#include "migration/tutorial_migration.h"
 #include "platform/file_system.h"
 #include "platform/unique_win32.h"
 #include "platform/win32_desktop.h"

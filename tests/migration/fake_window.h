@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "migration/tutorial_migration.h"
-#include "migration/window_services.h"
 #include "platform/desktop.h"
 
 namespace fakes {
