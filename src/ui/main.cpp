@@ -1,6 +1,7 @@
 // The program's start: one window, one message loop.
 
 #include <windows.h>
+#include <objbase.h>
 
 #include <string>
 #include <utility>
@@ -72,6 +73,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         return 0;
     }
 
+    // The live region and the taskbar button are COM objects of the window's thread.
+    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const platform::ScopeExit leaveCom([com] {
+        if (SUCCEEDED(com)) {
+            ::CoUninitialize();
+        }
+    });
     platform::Win32Desktop desktop;
     platform::FileSystemOptions options;
     options.runner = [&desktop](const std::function<void()>& operation) {

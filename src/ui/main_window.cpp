@@ -188,17 +188,9 @@ void MainWindow::Show(int showCommand) {
     ::PostMessageW(window_, kAccessibilityMessage, 0, 0);
 }
 
-// One apartment for the live region and the taskbar, from the first that needs it.
-void MainWindow::JoinComApartment() {
-    if (!com_) {
-        com_.emplace();
-    }
-}
-
 // The status line as a polite live region (announced once the user is idle), with its
 // whole text as its tooltip, also when the line draws it small or cannot hold all of it.
 void MainWindow::OnSetUpAccessibility() {
-    JoinComApartment();
     VARIANT polite{};
     polite.vt = VT_I4;
     polite.lVal = kPolite;
@@ -330,7 +322,6 @@ void MainWindow::Start(std::uint64_t totalBytes) {
         return;
     }
     if (!taskbar_) {
-        JoinComApartment();
         if (FAILED(::CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
                                       IID_PPV_ARGS(taskbar_.GetAddressOf()))) ||
             FAILED(taskbar_->HrInit())) {

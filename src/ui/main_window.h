@@ -1,14 +1,12 @@
 #pragma once
 
 #include <windows.h>
-#include <objbase.h>
 #include <shobjidl.h>
 #include <wrl/client.h>
 
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <string>
 
 #include "migration/tutorial_migration.h"
@@ -24,20 +22,6 @@ namespace ui {
 // The labels are white, like the picture, unless high contrast is on or the
 // system's text colours would not read on white.
 bool NeedsSystemColours(bool highContrast, COLORREF windowText, COLORREF buttonText);
-
-// A single-threaded COM apartment on this thread while it lives; its end lets
-// the DLLs that COM loaded go again.
-struct ComApartment {
-    ComApartment() : joined(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    ~ComApartment() {
-        if (joined) {
-            ::CoUninitialize();
-        }
-    }
-    const bool joined;
-};
 
 // frmUpdate, the tool's only window: the run's status line and progress.
 class MainWindow final : public migration::StatusLine, public migration::WorkProgress {
@@ -77,7 +61,6 @@ class MainWindow final : public migration::StatusLine, public migration::WorkPro
     platform::UniqueFont FittingStatusFont() const;
     void ApplyColourScheme();
     void ShowWholeStatus(bool add = false);
-    void JoinComApartment();
     COLORREF BackColour() const;
 
     void OnSetUpAccessibility();
@@ -103,8 +86,6 @@ class MainWindow final : public migration::StatusLine, public migration::WorkPro
     std::function<std::uint64_t()> bytesCopied_;
     std::uint64_t progressStart_ = 0;
     std::uint64_t progressTotal_ = 0;
-    // For the live region and the taskbar; declared before them, so that it ends last.
-    std::optional<ComApartment> com_;
     Microsoft::WRL::ComPtr<IAccPropServices> statusRegion_;  // marks the status line polite
     Microsoft::WRL::ComPtr<ITaskbarList3> taskbar_;
 };
