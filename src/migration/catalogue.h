@@ -14,8 +14,7 @@ inline constexpr std::array<std::wstring_view, 15> kTutorialCatalogue = {
     L"Orbel_Finks.avi", L"Orbel_Trasque.avi", L"Orbel_Trasque_Vashen.avi",
 };
 
-// Where an old copy of a tutorial may be, relative to the install root, in the
-// order in which they are tried.
+// Where an old copy of a tutorial may be, under the install root, in the order tried.
 inline constexpr std::array<std::wstring_view, 3> kLegacyPrefixes = {
     L"\\Tutorials\\V3_",
     L"\\Tutorials\\V4_",

@@ -64,8 +64,7 @@ class Run {
         }
     }
 
-    // The length of the first old copy of every tutorial: what the run will
-    // move, as far as can be told before it starts.
+    // The first old copy of every tutorial: what the run will move, as far as known now.
     std::uint64_t BytesToMove() {
         std::uint64_t total = 0;
         for (const std::wstring_view name : kTutorialCatalogue) {
@@ -92,9 +91,8 @@ class Run {
         return false;
     }
 
-    // What a run that was cut short left beside the tutorial's names never
-    // counts as a tutorial. What cannot go now stays for the next run; should
-    // this run need its name, the step that needs it says why it failed.
+    // Leftovers of a cut-short run never count as tutorials; what cannot go now stays, and a
+    // step that needs its name reports why.
     void DiscardLeftovers(std::wstring_view name) {
         static_cast<void>(s_.files.DiscardLeftovers(root_ + kNewNamePrefix + name));
         for (const std::wstring_view prefix : kLegacyPrefixes) {

@@ -16,8 +16,7 @@ class StatusLine {
     virtual void Write(const std::wstring& text) = 0;
     // Returns exactly what was last written.
     virtual std::wstring Read() const = 0;
-    // Shows, where the line shows its whole text, what the system said of the
-    // failure that the text reports; the next Write drops it.
+    // Adds the reported failure's cause where the whole text shows; the next Write drops it.
     virtual void Explain(const std::wstring& cause) { static_cast<void>(cause); }
 };
 
@@ -37,13 +36,11 @@ struct MigrationServices {
     WorkProgress* progress = nullptr;
 };
 
-// Moves the first old copy of each catalogued tutorial to its "ZV_" name: a
-// durable copy, then deletion of the old file. Reports progress, completion or
-// the error that stopped it on the status line. Never fails to its caller.
+// Moves the first old copy of each tutorial to its "ZV_" name (a durable copy, then deletion),
+// reporting progress, completion or the stopping error on the status line. Never fails.
 void CheckTutorialFiles(const MigrationServices& services);
 
-// The status text after a failure that stopped a run: the text it had, two
-// blanks, the error's number, ": " and its description.
+// A stopped run's status: its last text, two blanks, the number, ": " and the description.
 std::wstring WithErrorReport(const std::wstring& status, const platform::RuntimeError& failure);
 
 }  // namespace migration

@@ -6,8 +6,7 @@
 
 namespace platform {
 
-// Raised once, when the program is asked to end; long operations on other
-// threads watch it and stop at their next step.
+// Raised once the program is asked to end; long operations stop at their next step.
 class CancelSignal {
   public:
     void Raise() const noexcept { ::SetEvent(event_.get()); }

@@ -20,8 +20,7 @@ class Desktop {
     virtual void ShowMessageBox(const std::wstring& prompt, int buttonsCode,
                                 const std::wstring& title) = 0;
 
-    // Dispatches the window events pending now and returns. Returns false once
-    // the application has been asked to end, so that a long task can stop.
+    // Dispatches the pending window events; false once the program is asked to end.
     virtual bool ProcessPendingEvents() = 0;
 
     // Sets the pointer shown over every window of the tool until set again.

@@ -1,7 +1,6 @@
 #pragma once
 
-// What makes a file one the tool may act on, decided from values that the
-// system reports about it. Portable, so that the decisions are tested on any host.
+// Which files the tool may act on, decided from what the system reports: tested on any host.
 
 #include <cstdint>
 
@@ -9,9 +8,8 @@ namespace platform {
 
 inline constexpr std::uint32_t kAttributeReparsePoint = 0x400;
 
-// Whether a file redirects its name elsewhere: a reparse point whose tag is a
-// name surrogate (symbolic link, junction, mount point). Every other reparse
-// point (compressed, deduplicated, cloud) holds the file's own data.
+// A reparse point whose tag is a name surrogate (symbolic link, junction, mount point);
+// other reparse points (compressed, deduplicated, cloud) hold the file's own data.
 constexpr bool RedirectsName(std::uint32_t attributes, std::uint32_t reparseTag) {
     return (attributes & kAttributeReparsePoint) != 0 && (reparseTag & 0x20000000u) != 0;
 }
@@ -22,8 +20,7 @@ struct FileIdentity {
     std::uint64_t fileIndex = 0;
 };
 
-// True when two opens reached the same file; an identity the system did not
-// report is never the same as another.
+// Whether two opens reached the same file; an identity the system did not report matches none.
 constexpr bool SameFile(const FileIdentity& first, const FileIdentity& second) {
     return first.fileIndex != 0 && first.volumeSerial == second.volumeSerial &&
            first.fileIndex == second.fileIndex;

@@ -8,9 +8,8 @@
 
 namespace platform {
 
-// A failed operation as the status line reports it: a number in the classic
-// BASIC runtime-error numbering and a description; with the system's code (0
-// where the failure was not the system's) and, for support, the cause.
+// A failure as the status line reports it (a classic BASIC runtime-error number and its
+// description), with the system's code (0 if not the system's) and, for support, the cause.
 struct RuntimeError {
     std::int32_t number = 0;
     std::wstring description;

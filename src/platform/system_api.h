@@ -1,8 +1,7 @@
 #pragma once
 
-// System functions newer than Windows 7 SP1, looked up at run time, each with a
-// fallback: imported, one would stop the program from starting there. The build
-// reads this list and fails if an executable imports one (cmake/check-imports.sh).
+// Functions newer than Windows 7 SP1, looked up at run time with a fallback, as an import would
+// stop the start there; cmake/check-imports.sh fails a build whose executable imports one.
 
 #include <windows.h>
 

@@ -14,8 +14,7 @@ constexpr DWORD kPaintPollMs = 50;
 
 }  // namespace
 
-// The one thread that runs the program's long operations, one at a time. It
-// starts with the first and stays: a thread for each would cost more.
+// The one thread for long operations, one at a time; kept, as a thread for each costs more.
 class Win32Desktop::Worker {
   public:
     static std::unique_ptr<Worker> Start() {
@@ -31,8 +30,7 @@ class Win32Desktop::Worker {
         ::WaitForSingleObject(thread_.get(), INFINITE);
     }
 
-    // Starts the task, or with none ends the thread; returns the event that is
-    // set once the task has run.
+    // Starts the task (none ends the thread); returns the event set once it has run.
     HANDLE Give(std::function<void()> task) {
         task_ = std::move(task);
         ::SetEvent(given_.get());

@@ -10,8 +10,7 @@
 
 namespace platform {
 
-// The desktop services on the calling thread's message queue. Create it on the
-// user-interface thread and use it only there.
+// The desktop services on the message queue of the user-interface thread, its only user.
 class Win32Desktop final : public Desktop {
   public:
     Win32Desktop();
@@ -30,9 +29,8 @@ class Win32Desktop final : public Desktop {
     // The cursor that every window of the tool shows now, or null for each window's own.
     HCURSOR OverrideCursor() const noexcept { return overrideCursor_; }
 
-    // Runs an operation on the desktop's one worker thread while this thread
-    // dispatches every event, so that the window answers and can be closed
-    // (raising Ending()); what the operation throws is thrown again here.
+    // Runs an operation on the worker thread while this one dispatches every event, so that the
+    // window answers and can be closed (raising Ending()); rethrows what the operation throws.
     void RunWhilePainting(const std::function<void()>& operation);
 
     // Raised once the program has been asked to end.

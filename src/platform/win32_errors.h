@@ -9,14 +9,12 @@
 
 namespace platform {
 
-// System codes that not all headers name: an operation stopped at a symbolic
-// link, and one that a folder does not support.
+// Codes that not all headers name: an operation stopped on a symbolic link, or not for a folder.
 inline constexpr DWORD kErrorStoppedOnLink = 681;
 inline constexpr DWORD kErrorOnFolder = 336;
 
-// A number and description that the status line shows, and the system's codes
-// that stand for it; unused slots are 0. A call that failed without setting a
-// code counts as an internal error.
+// A number and description that the status line shows, and the system codes standing for it
+// (0 pads a row); a call that failed without setting a code counts as an internal error.
 struct ClassicError {
     std::int32_t number;
     const wchar_t* description;
@@ -44,10 +42,9 @@ inline constexpr ClassicError kClassicErrors[] = {
     {error::kPermissionDenied, L"File refused as a link", {kErrorStoppedOnLink}},
 };
 
-// The status line's error for a system code. A code without a classic number
-// keeps its HRESULT form, which is negative and so never one that callers tell
-// apart. Given the operation, the cause names it in the system's own words, for
-// example "Deleting 'V3_Zent.avi': Access is denied. (5)".
+// The status line's error for a system code; one without a classic number keeps its negative
+// HRESULT form, which callers never tell apart. The cause names the operation in the system's
+// words: "Deleting 'V3_Zent.avi': Access is denied. (5)".
 RuntimeError RuntimeErrorFromWin32(DWORD code, const std::wstring& operation = {});
 
 // The system's own text for a code, without the trailing line break.

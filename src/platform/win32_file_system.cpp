@@ -24,8 +24,7 @@ constexpr DWORD kCopyChunkBytes = 256 << 10;
 // Freed in steps, a large file never holds up the system for long.
 constexpr LONGLONG kReleaseStepBytes = LONGLONG{16} << 20;
 
-// Where a copy is written before it replaces the destination, and where a file
-// on its way out waits for its content to be freed; no run looks there.
+// A copy's name until it takes the real one, a leaving file's until freed; no run looks there.
 constexpr wchar_t kCopySuffix[] = L".copying";
 constexpr wchar_t kRemovalSuffix[] = L".deleting";
 
@@ -36,8 +35,7 @@ constexpr DWORD kRemovalAccess = DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTR
 
 constexpr DWORD kLongestHoldPauseMs = 1000;
 
-// The steps below return the system's code of what stopped them, or
-// ERROR_SUCCESS; the public operations map it once, with their own name.
+// Steps return the code of what stopped them (or ERROR_SUCCESS); each operation maps it once.
 DWORD LastError() {
     const DWORD code = ::GetLastError();
     return code != ERROR_SUCCESS ? code : ERROR_INTERNAL_ERROR;
@@ -52,8 +50,7 @@ bool Allows(const FileSystemOptions& options, std::wstring_view step) {
     return true;
 }
 
-// A virus scanner, the indexer or the product may hold a file for a few seconds:
-// its refusals are tried again, with growing pauses, until the wait is over.
+// A scanner, the indexer or the product may hold a file for seconds: retry, pausing longer.
 template <class Attempt>
 auto WaitOutHolders(const FileSystemOptions& options, Attempt attempt) {
     for (DWORD waited = 0, pause = 10;;
@@ -130,10 +127,9 @@ BY_HANDLE_FILE_INFORMATION InfoOf(HANDLE file) {
     return info;
 }
 
-// The information of a plain file with one name that ResolvesTo its path, or
-// nothing: a link, a second hard link or a name swapped before the open all
-// fail this, so that whatever is then done through the handle acts on this
-// file alone.
+// The information of a plain file with one name that ResolvesTo its path, or nothing: a
+// link, a second hard link or a name swapped before the open fail, so that what is then
+// done through the handle acts on this file alone.
 std::optional<BY_HANDLE_FILE_INFORMATION> LiesPlainlyAt(HANDLE file, const std::wstring& path) {
     const BY_HANDLE_FILE_INFORMATION info = InfoOf(file);
     if (info.nNumberOfLinks != 1 || HasAttribute(info.dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY)) {
@@ -177,9 +173,8 @@ bool RenameThrough(HANDLE file, const std::wstring& newPath, bool replace) {
                                         static_cast<DWORD>(buffer.size())) != FALSE;
 }
 
-// Deletes an open file, whose name no run looks for any more, through its
-// handle. A file held alone is cut short in steps first: freeing a large
-// video's blocks in one go can hold up every window of the session.
+// Deletes an open file, whose name no run looks for, through its handle; one held alone is cut
+// short in steps first, as freeing a large video at once can hold up the session's windows.
 DWORD DeleteThrough(const FileSystemOptions& options, HANDLE file, bool exclusive) {
     MakeWritable(file);
     FILE_DISPOSITION_INFO disposition{TRUE};
@@ -231,9 +226,8 @@ DWORD OpenToRemove(const FileSystemOptions& options, const std::wstring& path, b
     return LiesPlainlyAt(departing.file.get(), path) ? ERROR_SUCCESS : kErrorStoppedOnLink;
 }
 
-// A leftover under one of the file system's own names goes if it is a plain
-// file; a link there could only have been planted. A holder is waited for only
-// when the name is needed now.
+// A leftover under our own names goes if it is a plain file (a link there was planted); a
+// holder is waited for only when the name is needed now.
 DWORD DiscardLeftover(const FileSystemOptions& options, const std::wstring& path,
                       bool waitForHolders) {
     Departing leftover;
@@ -247,10 +241,9 @@ DWORD DiscardLeftover(const FileSystemOptions& options, const std::wstring& path
     return DeleteThrough(options, leftover.file.get(), leftover.exclusive);
 }
 
-// A plain file leaving its name, whether removed or replaced: checked on its
-// handle, then renamed through it, read-only cleared, to the removal name beside
-// it, where a leftover goes first; a crash leaves it whole under one of the two
-// names. Departing::Return undoes it.
+// A plain file leaving its name, removed or replaced: checked and renamed through its handle,
+// read-only cleared, to the removal name beside it (a leftover there goes first), so that a
+// crash leaves it whole under one of them. Departing::Return undoes it.
 DWORD MoveAside(const FileSystemOptions& options, const std::wstring& path, bool waitForHolders,
                 Departing& departing) {
     if (const DWORD failed = OpenToRemove(options, path, waitForHolders, departing)) {
@@ -335,8 +328,7 @@ DWORD CopyDurably(const FileSystemOptions& options, std::atomic<std::uint64_t>& 
     }
     const HANDLE in = data ? data.get() : checked.get();
 
-    // Created new, never opened: a leftover there goes first, and anything
-    // else, such as a dangling link, is refused.
+    // Created new: a leftover there goes first; anything else (a dangling link) is refused.
     const std::wstring temporary = destination + kCopySuffix;
     if (const DWORD failed = DiscardLeftover(options, temporary, true)) {
         return failed;
@@ -363,14 +355,12 @@ DWORD CopyDurably(const FileSystemOptions& options, std::atomic<std::uint64_t>& 
     kept.LastWriteTime = std::bit_cast<LARGE_INTEGER>(info->ftLastWriteTime);
     kept.FileAttributes = info->dwFileAttributes & kKeptAttributes;
     ::SetFileInformationByHandle(out.get(), FileBasicInfo, &kept, sizeof kept);
-    // One flush per file, before the name is given: the name never holds a
-    // copy that a power cut could still take.
+    // One flush, before the name is given: the name never holds what a power cut could take.
     if (!Allows(options, L"flush") || !::FlushFileBuffers(out.get())) {
         return LastError();
     }
-    // A plain file at the destination moves aside, to come back if the copy
-    // cannot take its name; anything else there the rename replaces, once no
-    // handle of ours holds it.
+    // A plain file at the destination moves aside, to come back if the copy cannot take its
+    // name; the rename replaces anything else, once no handle of ours holds it.
     Departing replaced;
     if (MoveAside(options, destination, false, replaced) != ERROR_SUCCESS) {
         replaced.file.reset();

@@ -19,8 +19,7 @@ struct FileSystemOptions {
     const CancelSignal* ending = nullptr;
     // How long a file that another program holds is waited for.
     DWORD holdWaitMs = 10000;
-    // Asked before the steps of a copy that make it durable ("flush", then
-    // "rename" of the finished copy to its name); false fails that step.
+    // Asked before a copy's "flush" and its "rename" to the final name; false fails the step.
     std::function<bool(std::wstring_view step)> checkStep;
 };
 

@@ -51,8 +51,7 @@ inline constexpr WindowSpec kFrmUpdate = {L"frmUpdate", L"Update ZorvelPro", 658
 
 inline constexpr FontSpec kDialogFont = {L"", 0, false};
 
-// In reading order, which is also the order of the child windows: a screen
-// reader meets the instruction and the warning before the buttons.
+// In reading order, the child windows' order: the instruction and warning before the buttons.
 // clang-format off
 inline constexpr std::array<ControlSpec, 6> kControls = {{
     {ControlId::Label1, L"Label1", ControlKind::Label,
@@ -85,13 +84,11 @@ constexpr const ControlSpec& Definition(ControlId id) {
     return kControls[IndexOf(id) < kControls.size() ? IndexOf(id) : 0];
 }
 
-// The dialog manager tabs among the child windows in their order: the push
-// buttons must come in tab order there too.
+// The dialog manager tabs in child-window order: the buttons must be in tab order there.
 static_assert(Definition(ControlId::cmdBegin).tabIndex < Definition(ControlId::cmdExit).tabIndex &&
               IndexOf(ControlId::cmdBegin) < IndexOf(ControlId::cmdExit));
 
-// The status line's size once loaded; a text too long for its box at that size
-// is drawn smaller, a point at a time, but never below 8 pt.
+// The status line's loaded size; a text too long for it is drawn a point smaller, to 8 pt.
 inline constexpr int kNotifyLoadedHundredthsOfPoint = 1400;
 inline constexpr int kNotifyLegibleHundredthsOfPoint = 800;
 inline constexpr int kNotifyStepHundredthsOfPoint = 100;
@@ -100,8 +97,7 @@ inline constexpr std::wstring_view kStandingBy = L"...standing by";
 // 1440 twips an inch, rounded half away from zero by MulDiv.
 inline int TwipsToPixels(int twips, int dpi) { return ::MulDiv(twips, dpi, 1440); }
 
-// Edges are converted rather than sizes, so that controls that meet in twips
-// also meet in pixels.
+// Edges are converted, not sizes, so that controls that meet in twips meet in pixels.
 inline PixelRect ToPixels(const TwipsRect& twips, int dpi) {
     const int left = TwipsToPixels(twips.left, dpi);
     const int top = TwipsToPixels(twips.top, dpi);

@@ -34,12 +34,10 @@ void RestrictDllSearch() {
         platform::FindSystemFunction(platform::kSetDefaultDllDirectories);
     if (setDefaultDllDirectories == nullptr ||
         !setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
-        // Windows 7 without KB2533623 searches the executable's folder first
-        // whatever happens; the current folder, at least, goes.
+        // Without KB2533623, Windows 7 searches the exe's folder first; the current one goes.
         ::SetDllDirectoryW(L"");
     }
-    // Wine's comctl32 loads msimg32 by a path the restriction does not cover:
-    // loaded now from the system folder, with its imports, it is found there.
+    // Wine's comctl32 loads msimg32 by a path that escapes the restriction: load it first.
     std::wstring system(MAX_PATH, L'\0');
     system.resize(::GetSystemDirectoryW(system.data(), MAX_PATH));
     if (!system.empty() && system.size() < MAX_PATH) {
@@ -48,8 +46,7 @@ void RestrictDllSearch() {
     }
 }
 
-// Links made by standard users are not followed, where the system has the
-// policy (Windows 11); elsewhere, and under Wine, nothing changes.
+// Links made by standard users are not followed where the system has the policy (Windows 11).
 void EnforceRedirectionTrust() {
     const auto setPolicy = platform::FindSystemFunction(platform::kSetProcessMitigationPolicy);
     if (setPolicy == nullptr) {

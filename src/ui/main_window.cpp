@@ -18,8 +18,7 @@ namespace {
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kWindowExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
-// Centred lines broken at words (and inside words too long for a line), "&" shown as it is;
-// kLabelTextFormat is how such a label lays out its text.
+// Centred, broken at words and inside overlong ones, "&" shown as is: kLabelTextFormat.
 constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | SS_CENTER | SS_EDITCONTROL | SS_NOPREFIX;
 constexpr UINT kLabelTextFormat =
     DT_CENTER | DT_EXPANDTABS | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX;
@@ -98,8 +97,7 @@ void FitClientArea(HWND window, UINT dpi) {
                    SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
 }
 
-// The picture as the build made it (a 24-bit bitmap without a colour table),
-// drawn from the module's memory, which a copy would only double; null if missing.
+// The build's 24-bit bitmap, drawn from the module's memory; null if missing.
 const BITMAPINFO* FindPicture(HINSTANCE instance) {
     const HRSRC found = ::FindResourceW(instance, MAKEINTRESOURCEW(IDB_PICTURE), RT_BITMAP);
     return static_cast<const BITMAPINFO*>(
@@ -125,8 +123,7 @@ bool MainWindow::RegisterWindowClass(HINSTANCE instance) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = &WindowProc;
-    // The dialog manager's bytes: it keeps the focus over deactivation, and
-    // Enter presses the focused push button.
+    // The dialog manager's bytes: focus kept over deactivation, Enter on the focused button.
     windowClass.cbWndExtra = DLGWINDOWEXTRA;
     windowClass.hInstance = instance;
     // No class icon: the window sets its own, at its DPI.
@@ -188,8 +185,7 @@ void MainWindow::Show(int showCommand) {
     ::PostMessageW(window_, kAccessibilityMessage, 0, 0);
 }
 
-// The status line as a polite live region (announced once the user is idle), with its
-// whole text as its tooltip, also when the line draws it small or cannot hold all of it.
+// The status line as a polite live region, with its whole text as its tooltip.
 void MainWindow::OnSetUpAccessibility() {
     VARIANT polite{};
     polite.vt = VT_I4;
@@ -209,8 +205,7 @@ void MainWindow::OnSetUpAccessibility() {
     ShowWholeStatus(true);
 }
 
-// The whole status as the tooltip and, after a failure, the accessible description: the
-// text and below it what support needs, the failed operation in the system's own words.
+// The tooltip and, after a failure, the accessible description: the text, then its cause.
 void MainWindow::ShowWholeStatus(bool add) {
     std::wstring whole = statusCause_.empty() ? statusText_ : statusText_ + L"\r\n" + statusCause_;
     const HWND label = Control(ControlId::lblNotify);
@@ -235,16 +230,14 @@ void MainWindow::ShowWholeStatus(bool add) {
     ::SendMessageW(statusTip_, TTM_SETMAXTIPWIDTH, 0, box.width);
 }
 
-// White behind the window and its labels, which blends with the picture,
-// unless the text needs the system's colours to be seen.
+// White, which blends with the picture, unless the text needs the system's colours.
 void MainWindow::ApplyColourScheme() {
     systemColours_ = NeedsSystemColours(HighContrast(), ::GetSysColor(COLOR_WINDOWTEXT),
                                         ::GetSysColor(COLOR_BTNTEXT));
     backBrush_.reset(::CreateSolidBrush(BackColour()));
 }
 
-// Everything that follows the resolution: the icons, the controls' places and
-// fonts, the tooltip's width.
+// Everything that follows the resolution: icons, controls' places and fonts, tooltip width.
 void MainWindow::LayOut() {
     for (const auto [type, width, height] : {std::array{ICON_BIG, SM_CXICON, SM_CYICON},
                                              std::array{ICON_SMALL, SM_CXSMICON, SM_CYSMICON}}) {
@@ -279,8 +272,7 @@ void MainWindow::ApplyFont(ControlId id) {
     fonts_[IndexOf(id)] = std::move(font);
 }
 
-// The loaded size if the whole text fits the box, which never grows, else the largest
-// smaller size that does, a point at a time, down to a legible size.
+// The loaded size if the text fits the (fixed) box, else a point smaller at a time, to 8 pt.
 platform::UniqueFont MainWindow::FittingStatusFont() const {
     const FontSpec& entry = Definition(ControlId::lblNotify).font;
     const platform::UniqueDc dc(::CreateCompatibleDC(nullptr));
@@ -443,8 +435,7 @@ COLORREF MainWindow::BackColour() const {
 }
 
 void MainWindow::OnBegin() {
-    // A click let through by a run's event pass must not start a second run
-    // over the same files.
+    // A click let through by a run's event pass must not start a second run.
     if (running_) {
         return;
     }

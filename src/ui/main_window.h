@@ -19,15 +19,13 @@ struct IAccPropServices;
 
 namespace ui {
 
-// The labels are white, like the picture, unless high contrast is on or the
-// system's text colours would not read on white.
+// Unless high contrast is on or the system's text would not read on white, labels are white.
 bool NeedsSystemColours(bool highContrast, COLORREF windowText, COLORREF buttonText);
 
 // frmUpdate, the tool's only window: the run's status line and progress.
 class MainWindow final : public migration::StatusLine, public migration::WorkProgress {
   public:
-    // bytesCopied, where given, is what the file system has copied so far: the
-    // taskbar button's progress.
+    // bytesCopied, where given, counts the file system's copied bytes: the taskbar's progress.
     MainWindow(platform::Win32Desktop& desktop, platform::FileSystem& files,
                std::function<std::uint64_t()> bytesCopied = {});
     MainWindow(const MainWindow&) = delete;
