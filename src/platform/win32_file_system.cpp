@@ -333,8 +333,10 @@ DWORD CopyDurably(const FileSystemOptions& options, std::atomic<std::uint64_t>& 
     if (const DWORD failed = DiscardLeftover(options, temporary, true)) {
         return failed;
     }
-    const UniqueFile out = OpenName(temporary, GENERIC_WRITE | kRemovalAccess, 0, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
+    const UniqueFile out = Allows(options, L"create")
+                               ? OpenName(temporary, GENERIC_WRITE | kRemovalAccess, 0, CREATE_NEW,
+                                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN)
+                               : UniqueFile();
     if (!out) {
         const DWORD code = LastError();
         return code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS ? kErrorStoppedOnLink

@@ -19,7 +19,7 @@ struct FileSystemOptions {
     const CancelSignal* ending = nullptr;
     // How long a file that another program holds is waited for.
     DWORD holdWaitMs = 10000;
-    // Asked before a copy's "flush" and its "rename" to the final name; false fails the step.
+    // Asked before a copy's "create" of its temporary, "flush" and "rename"; false fails it.
     std::function<bool(std::wstring_view step)> checkStep;
 };
 

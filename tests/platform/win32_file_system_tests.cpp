@@ -180,13 +180,19 @@ TEST_F(Win32FileSystemTest, RefusedCopiesLeaveBothFilesIntact) {
     ::SetFileAttributesW(destination.c_str(), FILE_ATTRIBUTE_READONLY);
     ::SetFileAttributesW(source.c_str(), FILE_ATTRIBUTE_READONLY);  // and so its copy
     ExpectError(files.CopyReplacing(source, destination), 57);
-    EXPECT_EQ(steps, (std::vector<std::wstring>{L"flush", L"rename"}));
+    EXPECT_EQ(steps, (std::vector<std::wstring>{L"create", L"flush", L"rename"}));
     EXPECT_EQ(Read(destination), "kept");
     EXPECT_NE(::GetFileAttributesW(destination.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
     EXPECT_EQ(Names(), (std::vector<std::wstring>{L"V3_Zent.avi", L"ZV_Zent.avi"}))
         << "no temporary file, nothing moved aside";
 
     ::SetFileAttributesW(source.c_str(), FILE_ATTRIBUTE_NORMAL);
+    // A file that appears at the temporary's name once its leftover has gone is never opened.
+    Win32FileSystem raced = WaitingOneSecond([&](std::wstring_view step) {
+        return step != L"create" || !Write(L"ZV_Raced.avi.copying", "planted").empty();
+    });
+    ExpectError(raced.CopyReplacing(source, Path(L"ZV_Raced.avi")), 70);
+    EXPECT_EQ(Read(Path(L"ZV_Raced.avi.copying")), "planted");
     fs::create_directory(root_ / L"V4_Zent.avi");
     ExpectError(files_.CopyReplacing(Path(L"V4_Zent.avi"), Path(L"ZV_Other.avi")), 75);
     fs::create_directory(root_ / L"ZV_Folder.avi");
