@@ -113,6 +113,8 @@ for x86_is in missing "present as a file"; do
     mv "$x86" "$x86.away" && { [ "$x86_is" = missing ] || echo "a file" >"$x86"; }
     seed V3_Zent.avi && remember "$tutorials"
     run_case "Program Files (x86) $x86_is" "We're Done!" "$tutorials"
+    [ "$x86_is" = missing ] && check "the tutorial moved under Program Files, making no (x86) folder" \
+        eval '[ "$(ls "$tutorials")" = ZV_Zent.avi ] && has ZV_Zent.avi V3_Zent.avi && [ ! -e "$x86" ]'
 done
 restore
 tutorials="$root/Tutorials"
@@ -126,19 +128,23 @@ hourglass_during_copy() {
     [ "$during" = wait ] ||
         { echo "  pointer during the copy: $during (the check cannot see the hourglass)"; return 1; }
 }
-# Exit during the copy: the window goes at once, the program soon after, and
-# the old copy stays whole; the next run moves it.
+# Exit during the copy: the window goes at once, the program soon after, the
+# old copy stays whole and the next tutorial untouched; the next run moves both.
 restore
-mkdir -p "$tutorials" && truncate -s 4500M "$tutorials/V3_Brasol.avi" && remember "$tutorials"
+seed V3_Tindel.avi && truncate -s 4500M "$tutorials/V3_Brasol.avi" && remember "$tutorials"
 cases=$((cases + 1))
 start_tool >/dev/null
 drive begin
 wait_for 30 test -e "$tutorials/ZV_Brasol.avi.copying" && sleep 1
 read -r gone ended < <(drive exit)
 wait "$tool"
+exit_code=$?
 check "Exit during a copy: the window gone in ${gone:-?} ms (< 100), the program in ${ended:-?} ms (< 1000)" \
     test "${gone:-999}" -lt 100 -a "${ended:-9999}" -lt 1000
 check "Exit during a copy: the old copy whole, nothing left beside it" verify "$tutorials"
+check "Exit during a copy: exit code $exit_code, no new name, the next tutorial not reached" \
+    eval '((exit_code == 0)) && [ ! -e "$tutorials/ZV_Brasol.avi" ] && has V3_Tindel.avi V3_Tindel.avi &&
+          [ ! -e "$tutorials/ZV_Tindel.avi" ]'
 run_case "a tutorial larger than 4 GiB, the hourglass during its copy" "We're Done!" "$tutorials" \
     hourglass_during_copy
 check "the copy larger than 4 GiB has its full length" \

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <cwchar>
 #include <filesystem>
 #include <fstream>
@@ -18,7 +17,6 @@
 #include <string>
 #include <vector>
 
-#include "migration/catalogue.h"
 #include "platform/unique_win32.h"
 #include "window_driver.h"
 
@@ -29,7 +27,6 @@ namespace {
 using ui::ControlId;
 
 const fs::path kX86 = L"C:\\Program Files (x86)";
-const fs::path kX86SetAside = L"C:\\Program Files (x86) set aside by ui_e2e_tests";
 const fs::path kPlain = L"C:\\Program Files";
 
 fs::path InstallUnder(const fs::path& programFiles) { return programFiles / L"Zorvel Pro"; }
@@ -41,15 +38,11 @@ std::string ContentOf(std::wstring_view name) {
     return "content of " + std::string(name.begin(), name.end()) + "\n";
 }
 
-void WriteFile(const fs::path& path, const std::string& content) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
-}
-
 // The old copies named, each holding "content of " and its own name.
 void Seed(const fs::path& folder, const std::vector<std::wstring>& names) {
+    fs::create_directories(folder);
     for (const std::wstring& name : names) {
-        WriteFile(folder / name, ContentOf(name));
+        std::ofstream(folder / name, std::ios::binary | std::ios::trunc) << ContentOf(name);
     }
 }
 
@@ -61,12 +54,6 @@ std::map<std::wstring, std::string> Contents(const fs::path& folder) {
         files[entry.path().filename().wstring()] = {std::istreambuf_iterator<char>(in), {}};
     }
     return files;
-}
-
-void PutProgramFilesX86Back() {
-    if (fs::exists(kX86SetAside) && !fs::exists(kX86)) {
-        ::MoveFileW(kX86SetAside.c_str(), kX86.c_str());
-    }
 }
 
 // Symbolic links exist only on the Unix side of the prefix; Wine runs Unix
@@ -215,7 +202,6 @@ class ToolRun : public ::testing::Test {
     }
 
     void TearDown() override {
-        PutProgramFilesX86Back();
         RemoveInstall(kX86);
         RemoveInstall(kPlain);
     }
@@ -281,23 +267,6 @@ TEST_F(ToolRun, MovesTheFirstOldCopyOfEachNameAndASecondRunTheNext) {
     EXPECT_EQ(tool.CloseAndWait(), 0u);
 }
 
-TEST_F(ToolRun, WithoutProgramFilesX86TheInstallIsUnderProgramFiles) {
-    Seed(TutorialsUnder(kPlain), {L"V3_Brasol.avi"});
-    ASSERT_TRUE(::MoveFileW(kX86.c_str(), kX86SetAside.c_str())) << ::GetLastError();
-    {
-        Tool tool;
-        ASSERT_NE(tool.WaitLoaded(), nullptr);
-        EXPECT_EQ(tool.Run(), L"We're Done!");
-        EXPECT_EQ(tool.CloseAndWait(), 0u);
-    }
-    EXPECT_FALSE(fs::exists(kX86)) << "the run made the selector folder";
-    PutProgramFilesX86Back();
-    EXPECT_EQ(
-        Contents(TutorialsUnder(kPlain)),
-        (std::map<std::wstring, std::string>{{L"ZV_Brasol.avi", ContentOf(L"V3_Brasol.avi")}}));
-    EXPECT_FALSE(fs::exists(InstallUnder(kX86)));
-}
-
 TEST_F(ToolRun, AProbeFailureShowsTheFileExistBoxAndTheRunGoesOn) {
     // A symbolic link to itself: asking for its attributes fails with neither
     // "file not found" nor "path not found".
@@ -349,56 +318,6 @@ TEST_F(ToolRun, TheCloseBoxEndsTheProcessWithExitCode0) {
     EXPECT_EQ(tool.ExitCode(10000), 0u);
     EXPECT_FALSE(::IsWindow(tool.Window()));
     EXPECT_FALSE(fs::exists(InstallUnder(kX86))) << "ending started a run";
-}
-
-// Large enough that a run takes a good while, so that the close arrives mid-run.
-std::string LargeContentOf(std::size_t index) {
-    std::string content(8 << 20, static_cast<char>('a' + index));
-    const std::string header = ContentOf(migration::kTutorialCatalogue[index]);
-    std::memcpy(content.data(), header.data(), header.size());
-    return content;
-}
-
-TEST_F(ToolRun, ClosingDuringARunLosesNoTutorial) {
-    const auto& catalogue = migration::kTutorialCatalogue;
-    for (std::size_t i = 0; i < catalogue.size(); ++i) {
-        WriteFile(tutorials_ / (L"V3_" + std::wstring(catalogue[i])), LargeContentOf(i));
-    }
-    Tool tool;
-    ASSERT_NE(tool.WaitLoaded(), nullptr);
-    tool.Post(ControlId::cmdBegin, BM_CLICK);
-    // Closed once the first copy is under way: that copy stops at its next
-    // chunk and its temporary goes; no further file is touched.
-    const auto copying = [&] {
-        WIN32_FIND_DATAW found;
-        return static_cast<bool>(
-            platform::UniqueFind(::FindFirstFileW((tutorials_ / L"ZV_*").c_str(), &found)));
-    };
-    ASSERT_TRUE(driver::WaitUntil(copying, 10000, 1));
-    ::PostMessageW(tool.Window(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(tool.ExitCode(30000), 0u);
-
-    // Every tutorial whole under its old or its new name; nothing half-written.
-    const auto files = Contents(tutorials_);
-    std::size_t notReached = 0;
-    for (std::size_t i = 0; i < catalogue.size(); ++i) {
-        const std::wstring oldName = L"V3_" + std::wstring(catalogue[i]);
-        const std::wstring newName = L"ZV_" + std::wstring(catalogue[i]);
-        SCOPED_TRACE(driver::ToUtf8(oldName));
-        const bool oldWhole = files.contains(oldName) && files.at(oldName) == LargeContentOf(i);
-        const bool newWhole = files.contains(newName) && files.at(newName) == LargeContentOf(i);
-        EXPECT_TRUE(oldWhole || newWhole);
-        if (files.contains(newName)) {
-            EXPECT_TRUE(newWhole);
-        }
-        notReached += oldWhole && !files.contains(newName) ? 1 : 0;
-    }
-    for (const auto& [name, content] : files) {  // no temporary (.copying, .deleting) is left
-        EXPECT_TRUE((name.starts_with(L"V3_") || name.starts_with(L"ZV_")) &&
-                    name.ends_with(L".avi"))
-            << driver::ToUtf8(name);
-    }
-    EXPECT_GT(notReached, 0u) << "the run went on after the close, or had ended before it";
 }
 
 TEST_F(ToolRun, ASecondCopyGivesWayToTheFirst) {
