@@ -117,12 +117,4 @@ TEST_F(Win32DesktopTest, QuitDuringALongOperationStopsItAndEndsTheLoopWithItsCod
     EXPECT_EQ(desktop_.RunMessageLoop(), 4);
 }
 
-TEST_F(Win32DesktopTest, HourglassShowsUntilReset) {
-    desktop_.SetMousePointer(platform::kPointerHourglass);
-    EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_WAIT));
-    desktop_.SetMousePointer(platform::kPointerDefault);
-    EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_ARROW));
-    EXPECT_EQ(desktop_.OverrideCursor(), nullptr);
-}
-
 }  // namespace

@@ -533,6 +533,7 @@ TEST_F(MainWindowTest, TheHourglassShowsOverEveryControlUntilTheDefaultPointer) 
     EXPECT_EQ(cursorOver(Main()), hourglass);
     desktop_.SetMousePointer(platform::kPointerDefault);
     EXPECT_EQ(desktop_.OverrideCursor(), nullptr);
+    EXPECT_EQ(::GetCursor(), arrow);
     EXPECT_EQ(cursorOver(Control(ControlId::cmdBegin)), arrow);
     EXPECT_EQ(cursorOver(Main()), arrow);
 }
