@@ -26,4 +26,16 @@ constexpr bool SameFile(const FileIdentity& first, const FileIdentity& second) {
            first.fileIndex == second.fileIndex;
 }
 
+// A file as it was copied: its old name may go only while all of this still holds.
+struct FileStamp {
+    FileIdentity identity;
+    std::uint64_t length = 0;
+    std::uint64_t lastWriteTime = 0;
+};
+
+constexpr bool Unchanged(const FileStamp& copied, const FileStamp& now) {
+    return SameFile(copied.identity, now.identity) && copied.length == now.length &&
+           copied.lastWriteTime == now.lastWriteTime;
+}
+
 }  // namespace platform

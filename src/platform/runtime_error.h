@@ -5,6 +5,7 @@
 #include <type_traits>
 #include <utility>
 #include <variant>
+#include <vector>
 
 namespace platform {
 
@@ -30,6 +31,15 @@ inline constexpr std::int32_t kPermissionDenied = 70;
 inline constexpr std::int32_t kPathFileAccess = 75;
 inline constexpr std::int32_t kPathNotFound = 76;
 }  // namespace error
+
+// A refusal's cause with the programs that hold the file, as the system names them.
+inline std::wstring WithHolders(const std::wstring& cause, const std::vector<std::wstring>& names) {
+    std::wstring held;
+    for (const std::wstring& name : names) {
+        held += (held.empty() ? L" Held by: " : L", ") + name;
+    }
+    return cause + held;
+}
 
 // Failures of the program itself rather than of the system.
 inline RuntimeError OutOfMemory() { return {7, L"Out of memory"}; }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace platform {
 
 // A function of a system DLL that every process of the tool has loaded already.
@@ -40,6 +42,13 @@ Pointer FindSystemFunction(const SystemFunction<Pointer>& function) noexcept {
     return module != nullptr ? reinterpret_cast<Pointer>(reinterpret_cast<void (*)()>(
                                    ::GetProcAddress(module, function.name)))
                              : nullptr;
+}
+
+// The full path of a file in the system folder, or empty; what is loaded by it comes from there.
+inline std::wstring SystemFile(const wchar_t* name) {
+    std::wstring path(MAX_PATH, L'\0');
+    path.resize(::GetSystemDirectoryW(path.data(), MAX_PATH));
+    return !path.empty() && path.size() < MAX_PATH ? path + L"\\" + name : std::wstring();
 }
 
 }  // namespace platform

@@ -1,7 +1,12 @@
 #include "platform/win32_errors.h"
 
+#include <restartmanager.h>
+
 #include <algorithm>
 #include <memory>
+
+#include "platform/system_api.h"
+#include "platform/unique_win32.h"
 
 namespace platform {
 
@@ -37,6 +42,56 @@ RuntimeError RuntimeErrorFromWin32(DWORD code, const std::wstring& operation) {
             operation + L": " + SystemMessage(code) + L" (" + std::to_wstring(code) + L")";
     }
     return error;
+}
+
+template <class Function>
+Function Find(HMODULE module, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+}
+
+std::vector<std::wstring> ProgramsHolding(const std::wstring& path) {
+    // Loaded for this alone, from the system folder, rather than imported by every start.
+    const std::wstring library = SystemFile(L"rstrtmgr.dll");
+    const UniqueModule manager(
+        library.empty() ? nullptr
+                        : ::LoadLibraryExW(library.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    if (!manager) {
+        return {};
+    }
+    const auto start = Find<decltype(&::RmStartSession)>(manager.get(), "RmStartSession");
+    const auto add = Find<decltype(&::RmRegisterResources)>(manager.get(), "RmRegisterResources");
+    const auto list = Find<decltype(&::RmGetList)>(manager.get(), "RmGetList");
+    const auto end = Find<decltype(&::RmEndSession)>(manager.get(), "RmEndSession");
+    DWORD session = 0;
+    WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
+    if (!start || !add || !list || !end || start(&session, 0, key) != ERROR_SUCCESS) {
+        return {};
+    }
+    const ScopeExit endSession([&] { end(session); });
+    LPCWSTR files[] = {path.c_str()};
+    std::vector<RM_PROCESS_INFO> found;
+    if (add(session, 1, files, 0, nullptr, 0, nullptr) != ERROR_SUCCESS) {
+        return {};
+    }
+    // Asked again while the list grows between the calls.
+    for (DWORD result = ERROR_MORE_DATA; result == ERROR_MORE_DATA;) {
+        UINT needed = 0;
+        auto count = static_cast<UINT>(found.size());
+        DWORD reasons = 0;
+        result = list(session, &needed, &count, found.data(), &reasons);
+        if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA) {
+            return {};
+        }
+        found.resize(result == ERROR_SUCCESS ? count : needed);
+    }
+    std::vector<std::wstring> names;
+    for (const RM_PROCESS_INFO& process : found) {
+        const std::wstring name = process.strAppName;
+        if (!name.empty() && std::ranges::find(names, name) == names.end()) {
+            names.push_back(name);
+        }
+    }
+    return names;
 }
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "platform/runtime_error.h"
 
@@ -12,6 +13,8 @@ namespace platform {
 // Codes that not all headers name: an operation stopped on a symbolic link, or not for a folder.
 inline constexpr DWORD kErrorStoppedOnLink = 681;
 inline constexpr DWORD kErrorOnFolder = 336;
+// A file that changed after it was copied ("externally altered"): it is not deleted.
+inline constexpr DWORD kErrorFileChanged = ERROR_FILE_INVALID;
 
 // A number and description that the status line shows, and the system codes standing for it
 // (0 pads a row); a call that failed without setting a code counts as an internal error.
@@ -40,6 +43,7 @@ inline constexpr ClassicError kClassicErrors[] = {
      {ERROR_ALREADY_EXISTS, ERROR_FILE_EXISTS, kErrorOnFolder}},
     {error::kPathNotFound, L"Path not found", {ERROR_PATH_NOT_FOUND}},
     {error::kPermissionDenied, L"File refused as a link", {kErrorStoppedOnLink}},
+    {error::kPermissionDenied, L"File changed while moved", {kErrorFileChanged}},
 };
 
 // The status line's error for a system code; one without a classic number keeps its negative
@@ -49,5 +53,9 @@ RuntimeError RuntimeErrorFromWin32(DWORD code, const std::wstring& operation = {
 
 // The system's own text for a code, without the trailing line break.
 std::wstring SystemMessage(DWORD code);
+
+// The names of the programs that hold a file open, as the Restart Manager knows them (the
+// system's "files in use"); none where it cannot tell.
+std::vector<std::wstring> ProgramsHolding(const std::wstring& path);
 
 }  // namespace platform

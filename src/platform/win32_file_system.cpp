@@ -35,35 +35,51 @@ constexpr DWORD kRemovalAccess = DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTR
 
 constexpr DWORD kLongestHoldPauseMs = 1000;
 
+// Flushed in steps as it is written, so that the last flush, which Exit waits for, is short.
+constexpr std::uint64_t kFlushStepBytes = std::uint64_t{32} << 20;
+
 // Steps return the code of what stopped them (or ERROR_SUCCESS); each operation maps it once.
 DWORD LastError() {
     const DWORD code = ::GetLastError();
     return code != ERROR_SUCCESS ? code : ERROR_INTERNAL_ERROR;
 }
 
-// False, with a write fault as the last error, where a test fails the step.
+// False, with the test's code as the last error, where a test fails the step.
 bool Allows(const FileSystemOptions& options, std::wstring_view step) {
-    if (options.checkStep && !options.checkStep(step)) {
-        ::SetLastError(ERROR_WRITE_FAULT);
-        return false;
-    }
-    return true;
+    const DWORD code = options.checkStep ? options.checkStep(step) : ERROR_SUCCESS;
+    ::SetLastError(code);
+    return code == ERROR_SUCCESS;
 }
 
-// A scanner, the indexer or the product may hold a file for seconds: retry, pausing longer.
+// One copy or deletion: how long it has waited for holders, and the file whose holder
+// outlasted the wait, for the report.
+struct Operation {
+    const FileSystemOptions& options;
+    DWORD waitedMs = 0;
+    std::wstring heldPath = {};
+};
+
+bool IsHeld(DWORD code) {
+    return code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED ||
+           code == ERROR_LOCK_VIOLATION;
+}
+
+// A scanner, the indexer or the product may hold a file for seconds: retry, pausing longer,
+// for as long as the operation may still wait.
 template <class Attempt>
-auto WaitOutHolders(const FileSystemOptions& options, Attempt attempt) {
-    for (DWORD waited = 0, pause = 10;;
-         waited += pause, pause = std::min(pause * 2, kLongestHoldPauseMs)) {
+auto WaitOutHolders(Operation& operation, const std::wstring& path, Attempt attempt) {
+    for (DWORD pause = 10;; pause = std::min(pause * 2, kLongestHoldPauseMs)) {
         auto outcome = attempt();
         const DWORD code = ::GetLastError();
-        const bool held = code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED ||
-                          code == ERROR_LOCK_VIOLATION;
-        pause = std::min(pause, options.holdWaitMs - waited);
-        if (outcome || !held || pause == 0 || options.ending->WaitFor(pause)) {
+        pause = std::min(pause, operation.options.holdWaitMs - operation.waitedMs);
+        if (!outcome && IsHeld(code) && pause == 0) {
+            operation.heldPath = path;
+        }
+        if (outcome || !IsHeld(code) || pause == 0 || operation.options.ending->WaitFor(pause)) {
             ::SetLastError(code);
             return outcome;
         }
+        operation.waitedMs += pause;
     }
 }
 
@@ -212,13 +228,14 @@ struct Departing {
     }
 };
 
-DWORD OpenToRemove(const FileSystemOptions& options, const std::wstring& path, bool waitForHolders,
-                   Departing& departing) {
-    const auto shared = [&] { return OpenName(path, kRemovalAccess, kShareAll, OPEN_EXISTING); };
+// Shared with a holder: sharedWith says what it may go on doing meanwhile.
+DWORD OpenToRemove(Operation& operation, const std::wstring& path, bool waitForHolders,
+                   DWORD sharedWith, Departing& departing) {
+    const auto shared = [&] { return OpenName(path, kRemovalAccess, sharedWith, OPEN_EXISTING); };
     departing.file = OpenName(path, kRemovalAccess | FILE_WRITE_DATA, 0, OPEN_EXISTING);
     departing.exclusive = static_cast<bool>(departing.file);
     if (!departing.exclusive) {
-        departing.file = waitForHolders ? WaitOutHolders(options, shared) : shared();
+        departing.file = waitForHolders ? WaitOutHolders(operation, path, shared) : shared();
     }
     if (!departing.file) {
         return LastError();
@@ -226,30 +243,41 @@ DWORD OpenToRemove(const FileSystemOptions& options, const std::wstring& path, b
     return LiesPlainlyAt(departing.file.get(), path) ? ERROR_SUCCESS : kErrorStoppedOnLink;
 }
 
+// A file marked for deletion keeps its name until the last program holding it lets go.
+bool WaitForNameToGo(Operation& operation, const std::wstring& path) {
+    return WaitOutHolders(operation, path, [&] {
+        if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            ::SetLastError(ERROR_SHARING_VIOLATION);
+            return false;
+        }
+        return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+    });
+}
+
 // A leftover under our own names goes if it is a plain file (a link there was planted); a
-// holder is waited for only when the name is needed now.
-DWORD DiscardLeftover(const FileSystemOptions& options, const std::wstring& path,
-                      bool waitForHolders) {
+// holder is waited for, until the name is free, only when the name is needed now.
+DWORD DiscardLeftover(Operation& operation, const std::wstring& path, bool waitForHolders) {
     Departing leftover;
-    const DWORD failed = OpenToRemove(options, path, waitForHolders, leftover);
+    const DWORD failed = OpenToRemove(operation, path, waitForHolders, kShareAll, leftover);
     if (failed == ERROR_FILE_NOT_FOUND || failed == ERROR_PATH_NOT_FOUND) {
         return ERROR_SUCCESS;
     }
     if (failed != ERROR_SUCCESS) {
         return failed == ERROR_CANT_RESOLVE_FILENAME ? kErrorStoppedOnLink : failed;
     }
-    return DeleteThrough(options, leftover.file.get(), leftover.exclusive);
+    if (const DWORD refused =
+            DeleteThrough(operation.options, leftover.file.get(), leftover.exclusive)) {
+        return refused;
+    }
+    leftover.file.reset();
+    return waitForHolders && !WaitForNameToGo(operation, path) ? LastError() : ERROR_SUCCESS;
 }
 
-// A plain file leaving its name, removed or replaced: checked and renamed through its handle,
-// read-only cleared, to the removal name beside it (a leftover there goes first), so that a
-// crash leaves it whole under one of them. Departing::Return undoes it.
-DWORD MoveAside(const FileSystemOptions& options, const std::wstring& path, bool waitForHolders,
-                Departing& departing) {
-    if (const DWORD failed = OpenToRemove(options, path, waitForHolders, departing)) {
-        return failed;
-    }
-    if (const DWORD failed = DiscardLeftover(options, path + kRemovalSuffix, true)) {
+// A plain file leaving its name, removed or replaced, once opened and checked: renamed through
+// its handle, read-only cleared, to the removal name beside it (a leftover there goes first), so
+// that a crash leaves it whole under one of them. Departing::Return undoes it.
+DWORD RenameAside(Operation& operation, const std::wstring& path, Departing& departing) {
+    if (const DWORD failed = DiscardLeftover(operation, path + kRemovalSuffix, true)) {
         return failed;
     }
     departing.attributes = MakeWritable(departing.file.get());
@@ -261,15 +289,47 @@ DWORD MoveAside(const FileSystemOptions& options, const std::wstring& path, bool
     return ERROR_SUCCESS;
 }
 
-DWORD CopyContent(const FileSystemOptions& options, std::atomic<std::uint64_t>& copied, HANDLE from,
-                  HANDLE to) {
+FileStamp StampOf(const BY_HANDLE_FILE_INFORMATION& info) {
+    return {{info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow},
+            (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow,
+            std::bit_cast<std::uint64_t>(info.ftLastWriteTime)};
+}
+
+// The whole length is reserved before the first write, so that a disk too small refuses the
+// copy at once and the copy lies in few pieces. Where the file system cannot reserve (Wine,
+// some network drives), the free space is compared instead.
+DWORD Reserve(HANDLE file, const std::wstring& path, std::uint64_t length) {
+    FILE_ALLOCATION_INFO allocation{};
+    allocation.AllocationSize.QuadPart = static_cast<LONGLONG>(length);
+    if (::SetFileInformationByHandle(file, FileAllocationInfo, &allocation, sizeof allocation)) {
+        return ERROR_SUCCESS;
+    }
+    const DWORD code = ::GetLastError();
+    if (code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL) {
+        return code;
+    }
+    ULARGE_INTEGER available{};
+    const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
+    return ::GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr) &&
+                   available.QuadPart < length
+               ? ERROR_DISK_FULL
+               : ERROR_SUCCESS;
+}
+
+DWORD CopyContent(Operation& operation, std::atomic<std::uint64_t>& copied, HANDLE from,
+                  const std::wstring& source, HANDLE to) {
     const auto buffer = std::make_unique_for_overwrite<std::byte[]>(kCopyChunkBytes);
-    for (;;) {
-        if (options.ending->IsRaised()) {
+    for (std::uint64_t unflushed = 0;;) {
+        if (operation.options.ending->IsRaised()) {
             return ERROR_OPERATION_ABORTED;
         }
         DWORD read = 0;
-        if (!::ReadFile(from, buffer.get(), kCopyChunkBytes, &read, nullptr)) {
+        const auto readChunk = [&] {
+            return Allows(operation.options, L"read") &&
+                   ::ReadFile(from, buffer.get(), kCopyChunkBytes, &read, nullptr);
+        };
+        // A program may lock a range of the source for a moment.
+        if (!WaitOutHolders(operation, source, readChunk)) {
             return LastError();
         }
         if (read == 0) {
@@ -281,14 +341,22 @@ DWORD CopyContent(const FileSystemOptions& options, std::atomic<std::uint64_t>& 
             }
         }
         copied += read;
+        unflushed += read;
+        if (unflushed >= kFlushStepBytes) {
+            if (!::FlushFileBuffers(to)) {
+                return LastError();
+            }
+            unflushed = 0;
+        }
     }
 }
 
 // Writes the copy under a temporary name, flushes it and only then renames it
 // over the destination, so that no failure or power cut leaves a partial file
 // under the final name. After the checks every step acts through a handle.
-DWORD CopyDurably(const FileSystemOptions& options, std::atomic<std::uint64_t>& copied,
-                  const std::wstring& source, const std::wstring& destination) {
+DWORD CopyDurably(Operation& operation, std::atomic<std::uint64_t>& copied,
+                  const std::wstring& source, const std::wstring& destination, FileStamp& stamp) {
+    const FileSystemOptions& options = operation.options;
     // A folder can be neither copied nor replaced by a file. A link counts as
     // what it is, not as what it points to: the rename replaces it.
     const auto isFolder = [](const std::wstring& path) {
@@ -297,7 +365,8 @@ DWORD CopyDurably(const FileSystemOptions& options, std::atomic<std::uint64_t>& 
     if (isFolder(source) || isFolder(destination)) {
         return kErrorOnFolder;
     }
-    const UniqueFile checked(WaitOutHolders(options, [&] {
+    // Nobody may write to it while it is copied.
+    const UniqueFile checked(WaitOutHolders(operation, source, [&] {
         return OpenName(source, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
                         FILE_FLAG_SEQUENTIAL_SCAN);
     }));
@@ -308,6 +377,7 @@ DWORD CopyDurably(const FileSystemOptions& options, std::atomic<std::uint64_t>& 
     if (!info) {
         return kErrorStoppedOnLink;
     }
+    stamp = StampOf(*info);
     // A reparse point that holds its file's data (compressed, deduplicated,
     // cloud) is served by a filter that a handle to the point may bypass: such a
     // source is read through a normal open, which must reach the same file.
@@ -318,11 +388,7 @@ DWORD CopyDurably(const FileSystemOptions& options, std::atomic<std::uint64_t>& 
         if (!data) {
             return LastError();
         }
-        const auto identity = [](const BY_HANDLE_FILE_INFORMATION& of) {
-            return FileIdentity{of.dwVolumeSerialNumber,
-                                (std::uint64_t{of.nFileIndexHigh} << 32) | of.nFileIndexLow};
-        };
-        if (!SameFile(identity(*info), identity(InfoOf(data.get())))) {
+        if (!SameFile(stamp.identity, StampOf(InfoOf(data.get())).identity)) {
             return kErrorStoppedOnLink;
         }
     }
@@ -330,7 +396,7 @@ DWORD CopyDurably(const FileSystemOptions& options, std::atomic<std::uint64_t>& 
 
     // Created new: a leftover there goes first; anything else (a dangling link) is refused.
     const std::wstring temporary = destination + kCopySuffix;
-    if (const DWORD failed = DiscardLeftover(options, temporary, true)) {
+    if (const DWORD failed = DiscardLeftover(operation, temporary, true)) {
         return failed;
     }
     const UniqueFile out = Allows(options, L"create")
@@ -346,7 +412,10 @@ DWORD CopyDurably(const FileSystemOptions& options, std::atomic<std::uint64_t>& 
     if (!LiesPlainlyAt(out.get(), temporary)) {
         return kErrorStoppedOnLink;
     }
-    if (const DWORD failed = CopyContent(options, copied, in, out.get())) {
+    if (const DWORD failed = Reserve(out.get(), temporary, stamp.length)) {
+        return failed;
+    }
+    if (const DWORD failed = CopyContent(operation, copied, in, source, out.get())) {
         return failed;
     }
     // Like CopyFile, the copy keeps the source's time and attributes, read-only
@@ -357,18 +426,20 @@ DWORD CopyDurably(const FileSystemOptions& options, std::atomic<std::uint64_t>& 
     kept.LastWriteTime = std::bit_cast<LARGE_INTEGER>(info->ftLastWriteTime);
     kept.FileAttributes = info->dwFileAttributes & kKeptAttributes;
     ::SetFileInformationByHandle(out.get(), FileBasicInfo, &kept, sizeof kept);
-    // One flush, before the name is given: the name never holds what a power cut could take.
+    // Flushed before the name is given: the name never holds what a power cut could take.
     if (!Allows(options, L"flush") || !::FlushFileBuffers(out.get())) {
         return LastError();
     }
     // A plain file at the destination moves aside, to come back if the copy cannot take its
     // name; the rename replaces anything else, once no handle of ours holds it.
     Departing replaced;
-    if (MoveAside(options, destination, false, replaced) != ERROR_SUCCESS) {
+    if (OpenToRemove(operation, destination, true, kShareAll, replaced) != ERROR_SUCCESS ||
+        RenameAside(operation, destination, replaced) != ERROR_SUCCESS) {
         replaced.file.reset();
     }
-    if (!Allows(options, L"rename") ||
-        !WaitOutHolders(options, [&] { return RenameThrough(out.get(), destination, true); })) {
+    if (!Allows(options, L"rename") || !WaitOutHolders(operation, destination, [&] {
+            return RenameThrough(out.get(), destination, true);
+        })) {
         const DWORD failure = LastError();
         if (replaced.file) {
             replaced.Return(destination);
@@ -379,7 +450,8 @@ DWORD CopyDurably(const FileSystemOptions& options, std::atomic<std::uint64_t>& 
     if (replaced.file) {
         static_cast<void>(DeleteThrough(options, replaced.file.get(), replaced.exclusive));
     }
-    return ERROR_SUCCESS;
+    // The new name reaches the disk before the old copy may go (FAT keeps it with the file).
+    return ::FlushFileBuffers(out.get()) ? ERROR_SUCCESS : LastError();
 }
 
 // The file name at the end of a path, as a failure names it.
@@ -387,19 +459,28 @@ std::wstring Quoted(const std::wstring& path) {
     return L"'" + path.substr(path.find_last_of(L'\\') + 1) + L"'";
 }
 
-// Whatever the operation throws, here or on the runner's thread, fails it.
-Result<void> RunBlocking(const FileSystemOptions& options, const std::wstring& name,
-                         const std::function<DWORD()>& operation) {
+// Whatever the operation throws, here or on the runner's thread, fails it. A file held past
+// the wait is reported with the programs that hold it.
+Result<void> RunBlocking(Operation& operation, const std::wstring& name,
+                         const std::function<DWORD()>& step) {
     DWORD code = ERROR_INTERNAL_ERROR;
-    const auto run = [&] { code = operation(); };
+    const auto run = [&] { code = step(); };
     try {
-        options.runner ? options.runner(run) : run();
+        operation.options.runner ? operation.options.runner(run) : run();
+        if (code == ERROR_SUCCESS) {
+            return {};
+        }
+        RuntimeError failure = RuntimeErrorFromWin32(code, name);
+        if ((code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION) &&
+            !operation.heldPath.empty()) {
+            failure.cause = WithHolders(failure.cause, ProgramsHolding(operation.heldPath));
+        }
+        return failure;
     } catch (const std::bad_alloc&) {
         return OutOfMemory();
     } catch (...) {
         return InternalError();
     }
-    return code == ERROR_SUCCESS ? Result<void>() : RuntimeErrorFromWin32(code, name);
 }
 
 }  // namespace
@@ -458,14 +539,34 @@ Result<void> Win32FileSystem::MakeFolder(const std::wstring& path) {
 
 Result<void> Win32FileSystem::CopyReplacing(const std::wstring& source,
                                             const std::wstring& destination) {
-    return RunBlocking(options_, L"Copying " + Quoted(source) + L" to " + Quoted(destination),
-                       [&] { return CopyDurably(options_, bytesCopied_, source, destination); });
+    lastCopied_.reset();
+    Operation operation{options_};
+    FileStamp stamp;
+    auto copied = RunBlocking(operation, L"Copying " + Quoted(source) + L" to " + Quoted(destination),
+                              [&] { return CopyDurably(operation, bytesCopied_, source, destination, stamp); });
+    if (copied.ok()) {
+        lastCopied_ = Copied{source, stamp};
+    }
+    return copied;
 }
 
+// Nobody may write to it between its check and its deletion. Only the file that was copied
+// goes: a file changed since, or put in its place, stays.
 Result<void> Win32FileSystem::RemoveFile(const std::wstring& path) {
-    return RunBlocking(options_, L"Deleting " + Quoted(path), [&] {
+    std::optional<Copied> copied;
+    copied.swap(lastCopied_);
+    Operation operation{options_};
+    return RunBlocking(operation, L"Deleting " + Quoted(path), [&] {
         Departing old;
-        if (const DWORD failed = MoveAside(options_, path, true, old)) {
+        constexpr DWORD kReadersOnly = FILE_SHARE_READ | FILE_SHARE_DELETE;
+        if (const DWORD failed = OpenToRemove(operation, path, true, kReadersOnly, old)) {
+            return failed;
+        }
+        if (copied && copied->source == path &&
+            !Unchanged(copied->stamp, StampOf(InfoOf(old.file.get())))) {
+            return kErrorFileChanged;
+        }
+        if (const DWORD failed = RenameAside(operation, path, old)) {
             return failed;
         }
         const DWORD failed = DeleteThrough(options_, old.file.get(), old.exclusive);
@@ -477,9 +578,10 @@ Result<void> Win32FileSystem::RemoveFile(const std::wstring& path) {
 }
 
 Result<void> Win32FileSystem::DiscardLeftovers(const std::wstring& path) {
-    return RunBlocking(options_, L"Removing what is left beside " + Quoted(path), [&] {
-        const DWORD failed = DiscardLeftover(options_, path + kCopySuffix, false);
-        return failed ? failed : DiscardLeftover(options_, path + kRemovalSuffix, false);
+    Operation operation{options_};
+    return RunBlocking(operation, L"Removing what is left beside " + Quoted(path), [&] {
+        const DWORD failed = DiscardLeftover(operation, path + kCopySuffix, false);
+        return failed ? failed : DiscardLeftover(operation, path + kRemovalSuffix, false);
     });
 }
 

@@ -5,9 +5,11 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string_view>
 
 #include "platform/cancel_signal.h"
+#include "platform/file_identity.h"
 #include "platform/file_system.h"
 
 namespace platform {
@@ -17,10 +19,11 @@ struct FileSystemOptions {
     std::function<void(const std::function<void()>& operation)> runner;
     // Once raised, a copy stops at its next chunk and every wait ends.
     const CancelSignal* ending = nullptr;
-    // How long a file that another program holds is waited for.
+    // How long a copy or a deletion waits, in all, for other programs to let go of its files.
     DWORD holdWaitMs = 10000;
-    // Asked before a copy's "create" of its temporary, "flush" and "rename"; false fails it.
-    std::function<bool(std::wstring_view step)> checkStep;
+    // Asked before a copy's "create" of its temporary, each "read", the last "flush" and the
+    // "rename"; a code other than ERROR_SUCCESS fails the step with it.
+    std::function<DWORD(std::wstring_view step)> checkStep;
 };
 
 class Win32FileSystem final : public FileSystem {
@@ -40,9 +43,15 @@ class Win32FileSystem final : public FileSystem {
     std::uint64_t BytesCopied() const noexcept { return bytesCopied_.load(); }
 
   private:
+    struct Copied {
+        std::wstring source;
+        FileStamp stamp;
+    };
+
     FileSystemOptions options_;
     CancelSignal unending_;  // watched where the options give no signal
     std::atomic<std::uint64_t> bytesCopied_{0};
+    std::optional<Copied> lastCopied_;  // the source that RemoveFile may delete next
 };
 
 }  // namespace platform

@@ -38,11 +38,8 @@ void RestrictDllSearch() {
         ::SetDllDirectoryW(L"");
     }
     // Wine's comctl32 loads msimg32 by a path that escapes the restriction: load it first.
-    std::wstring system(MAX_PATH, L'\0');
-    system.resize(::GetSystemDirectoryW(system.data(), MAX_PATH));
-    if (!system.empty() && system.size() < MAX_PATH) {
-        ::LoadLibraryExW((system + L"\\msimg32.dll").c_str(), nullptr,
-                         LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (const std::wstring msimg32 = platform::SystemFile(L"msimg32.dll"); !msimg32.empty()) {
+        ::LoadLibraryExW(msimg32.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     }
 }
 

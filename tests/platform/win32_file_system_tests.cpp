@@ -53,7 +53,7 @@ class Win32FileSystemTest : public ::testing::Test {
         return {std::istreambuf_iterator<char>(in), {}};
     }
 
-    static Win32FileSystem WaitingOneSecond(std::function<bool(std::wstring_view)> checkStep = {}) {
+    static Win32FileSystem WaitingOneSecond(std::function<DWORD(std::wstring_view)> checkStep = {}) {
         platform::FileSystemOptions options;
         options.holdWaitMs = 1000;
         options.checkStep = std::move(checkStep);
@@ -127,7 +127,7 @@ TEST_F(Win32FileSystemTest, MakeFolderTellsExistingFromMissingParent) {
 }
 
 // Read-only files too, as an installer copies them from a CD: the copy keeps
-// the old one's attributes, and the old one is removed.
+// the old one's attributes, and the old one is removed, but only as it was copied.
 TEST_F(Win32FileSystemTest, CopyReplacesTheDestinationAndLeavesNoTemporaryFile) {
     const std::wstring source = Write(L"V3_Zent.avi", "new content");
     const std::wstring destination = Write(L"ZV_Zent.avi", "older and longer content");
@@ -143,6 +143,17 @@ TEST_F(Win32FileSystemTest, CopyReplacesTheDestinationAndLeavesNoTemporaryFile) 
     ASSERT_TRUE(files_.RemoveFile(source).ok());
     EXPECT_EQ(Names(), std::vector<std::wstring>{L"ZV_Zent.avi"})
         << "no temporary file, and the replaced file is freed";
+
+    // Rewritten between its copy and its deletion, in the same length: it stays.
+    const std::wstring changing = Write(L"V4_Zent.avi", "first");
+    ASSERT_TRUE(files_.CopyReplacing(changing, destination).ok());
+    ::Sleep(20);
+    Write(L"V4_Zent.avi", "later");
+    const auto refused = files_.RemoveFile(changing);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(refused.error().description, L"File changed while moved");
+    EXPECT_EQ(Read(changing), "later");
+    EXPECT_EQ(Read(destination), "first");
 }
 
 TEST_F(Win32FileSystemTest, LeftoversOfAnInterruptedRunGoTheTutorialsStay) {
@@ -157,39 +168,62 @@ TEST_F(Win32FileSystemTest, LeftoversOfAnInterruptedRunGoTheTutorialsStay) {
     EXPECT_EQ(Read(tutorial), "zent");
 }
 
+// A range of the source that another program locks for a moment is waited for.
 TEST_F(Win32FileSystemTest, CopyOfSeveralChunksIsExact) {
     std::string content(5 * 1024 * 1024 + 17, '\0');
     for (std::size_t i = 0; i < content.size(); ++i) {
         content[i] = static_cast<char>((i * 2654435761u) >> 13);
     }
+    const ULONGLONG unlocked = ::GetTickCount64() + 500;
+    Win32FileSystem files = WaitingOneSecond([&](std::wstring_view step) -> DWORD {
+        return step == L"read" && ::GetTickCount64() < unlocked ? ERROR_LOCK_VIOLATION
+                                                                : ERROR_SUCCESS;
+    });
     const std::wstring destination = Path(L"ZV_Big.avi");
-    ASSERT_TRUE(files_.CopyReplacing(Write(L"Big.avi", content), destination).ok());
+    ASSERT_TRUE(files.CopyReplacing(Write(L"Big.avi", content), destination).ok());
     EXPECT_EQ(Read(destination), content);
 }
 
-// A copy that cannot take its name was flushed first, and the file that had
-// the name is put back as it was; a folder or a writer stops a copy earlier.
+// A copy that cannot take its name puts back the file that had it; a disk too
+// small refuses a copy before it reads anything; a folder or a writer stops a copy.
 TEST_F(Win32FileSystemTest, RefusedCopiesLeaveBothFilesIntact) {
-    std::vector<std::wstring> steps;
-    Win32FileSystem files = WaitingOneSecond([&](std::wstring_view step) {
-        steps.emplace_back(step);
-        return step != L"rename";
+    std::wstring refusedStep = L"rename";
+    Win32FileSystem files = WaitingOneSecond([&](std::wstring_view step) -> DWORD {
+        return step == refusedStep ? ERROR_WRITE_FAULT : ERROR_SUCCESS;
     });
     const std::wstring source = Write(L"V3_Zent.avi", "old");
     const std::wstring destination = Write(L"ZV_Zent.avi", "kept");
     ::SetFileAttributesW(destination.c_str(), FILE_ATTRIBUTE_READONLY);
     ::SetFileAttributesW(source.c_str(), FILE_ATTRIBUTE_READONLY);  // and so its copy
     ExpectError(files.CopyReplacing(source, destination), 57);
-    EXPECT_EQ(steps, (std::vector<std::wstring>{L"create", L"flush", L"rename"}));
     EXPECT_EQ(Read(destination), "kept");
     EXPECT_NE(::GetFileAttributesW(destination.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
     EXPECT_EQ(Names(), (std::vector<std::wstring>{L"V3_Zent.avi", L"ZV_Zent.avi"}))
         << "no temporary file, nothing moved aside";
 
+    // Larger than any disk has free: sparse, so it takes no room itself.
+    const std::wstring huge = Path(L"V4_Huge.avi");
+    {
+        const UniqueFile file(::CreateFileW(huge.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD ignored = 0;
+        ::DeviceIoControl(file.get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
+        FILE_END_OF_FILE_INFO end{};
+        end.EndOfFile.QuadPart = 1LL << 40;
+        ASSERT_TRUE(::SetFileInformationByHandle(file.get(), FileEndOfFileInfo, &end, sizeof end));
+    }
+    refusedStep = L"read";
+    ExpectError(files.CopyReplacing(huge, Path(L"ZV_Huge.avi")), 61);
+    EXPECT_FALSE(fs::exists(root_ / L"ZV_Huge.avi.copying"));
+    fs::remove(huge);
+
     ::SetFileAttributesW(source.c_str(), FILE_ATTRIBUTE_NORMAL);
     // A file that appears at the temporary's name once its leftover has gone is never opened.
-    Win32FileSystem raced = WaitingOneSecond([&](std::wstring_view step) {
-        return step != L"create" || !Write(L"ZV_Raced.avi.copying", "planted").empty();
+    Win32FileSystem raced = WaitingOneSecond([&](std::wstring_view step) -> DWORD {
+        if (step == L"create") {
+            Write(L"ZV_Raced.avi.copying", "planted");
+        }
+        return ERROR_SUCCESS;
     });
     ExpectError(raced.CopyReplacing(source, Path(L"ZV_Raced.avi")), 70);
     EXPECT_EQ(Read(Path(L"ZV_Raced.avi.copying")), "planted");
@@ -228,6 +262,21 @@ TEST_F(Win32FileSystemTest, RemoveWaitsForAHolder) {
         EXPECT_TRUE(fs::exists(held));
     }
     UniqueFile reader = holder();
+    // The program's end cuts the wait short.
+    {
+        platform::CancelSignal ending;
+        platform::FileSystemOptions options;
+        options.ending = &ending;
+        Win32FileSystem files(std::move(options));
+        std::thread end([&] {
+            ::Sleep(300);
+            ending.Raise();
+        });
+        const ULONGLONG start = ::GetTickCount64();
+        ExpectError(files.RemoveFile(held), 70);
+        EXPECT_LE(::GetTickCount64() - start, 1500u);
+        end.join();
+    }
     std::thread letGo([&] {
         ::Sleep(300);
         reader.reset();
