@@ -5,7 +5,8 @@
 # windows and windows-x86 presets built in the repository; the signatures must
 # verify, and still verify once the certificate has expired; the release must
 # hold both folders, the archive of both and matching checksums. Without a
-# time-stamp server the release must say that its signatures will expire.
+# time-stamp server the release must say that its signatures will expire; with
+# one that the system does not trust it must fail.
 #   tests/release/release_test.sh      (after the windows and windows-x86 builds)
 set -uo pipefail
 cd "$(dirname "$0")/../.."
@@ -79,10 +80,17 @@ check "the checksums match" eval '(cd "$dist" && sha256sum --quiet -c SHA256SUMS
 check "the archive holds both executables" test "$(zip -sf "$dist"/UpdateTutorialPath-*.zip |
     grep -c '^ *x[68][64]/ZV_CheckFiles.exe$')" = 2
 
-# The build trees are up to date now, so this release only signs.
+# The build trees are up to date now, so these releases only sign.
 TIMESTAMP_URL= SIGNING_CERTIFICATE="$work/signer.pfx" SIGNING_PASSWORD=$password \
     bash "$work/copy/scripts/release.sh" "$work/unstamped" >"$work/unstamped.log" 2>&1
 released=$?
 check "without TIMESTAMP_URL the release succeeds and says its signatures will expire" eval \
     'test "$released" = 0 && grep -q "no time stamp.*certificate expires" "$work/unstamped.log"'
+# osslsigncode verify passes a time stamp whose server it does not trust.
+SIGNING_CERTIFICATE="$work/signer.pfx" SIGNING_PASSWORD=$password \
+    TIMESTAMP_URL="http://127.0.0.1:$(cat "$work/tsa.port")" \
+    bash "$work/copy/scripts/release.sh" "$work/untrusted" >"$work/untrusted.log" 2>&1
+released=$?
+check "a time stamp that the system does not trust fails the release" eval \
+    'test "$released" != 0 && grep -q "time stamp does not verify" "$work/untrusted.log"'
 exit $((failures > 0))
