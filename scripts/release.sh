@@ -5,7 +5,9 @@
 # The executables are the same byte for byte whichever folder they are built in.
 # With SIGNING_CERTIFICATE (a PKCS#12 file) and SIGNING_PASSWORD set, both are
 # signed with osslsigncode and their signatures verified before anything else
-# is written.
+# is written. With TIMESTAMP_URL (an RFC 3161 server) the signatures are time
+# stamped, so they stay valid after the certificate expires; TIMESTAMP_CA adds
+# the CA certificates of a server that the system's roots do not hold.
 #   scripts/release.sh [DIST]        (default: dist)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -37,16 +39,27 @@ if [ -n "${SIGNING_CERTIFICATE:-}" ]; then
     done
     [ -s "$stage/chain.pem" ] || { cat "$stage/openssl.log" >&2; exit 1; }
     cat /etc/ssl/certs/ca-certificates.crt >>"$stage/chain.pem" 2>/dev/null || true
+    stamp=() stamp_ca=()
+    if [ -n "${TIMESTAMP_URL:-}" ]; then
+        stamp=(-ts "$TIMESTAMP_URL") stamp_ca=(-TSA-CAfile "$stage/tsa.pem")
+        { cat ${TIMESTAMP_CA:+"$TIMESTAMP_CA"}; cat /etc/ssl/certs/ca-certificates.crt 2>/dev/null || true; } \
+            >"$stage/tsa.pem"
+    else
+        echo "release: no TIMESTAMP_URL, so the signatures carry no time stamp and stop being valid when the certificate expires" >&2
+    fi
     for arch in x64 x86; do
         exe="$stage/$arch/ZV_CheckFiles.exe"
         osslsigncode sign -pkcs12 "$SIGNING_CERTIFICATE" -readpass "$stage/password" -h sha256 \
-            -n "UpdateTutorialPath" -in "$exe" -out "$exe.signed" >/dev/null
+            -n "UpdateTutorialPath" "${stamp[@]}" -in "$exe" -out "$exe.signed" >/dev/null
         mv "$exe.signed" "$exe"
-        osslsigncode verify -in "$exe" -CAfile "$stage/chain.pem" >"$stage/verify.log" 2>&1 ||
+        osslsigncode verify -in "$exe" -CAfile "$stage/chain.pem" "${stamp_ca[@]}" >"$stage/verify.log" 2>&1 ||
             { cat "$stage/verify.log" >&2; echo "release: the $arch signature does not verify" >&2; exit 1; }
-        echo "release: signed and verified $arch/ZV_CheckFiles.exe"
+        # The verification passes a time stamp that it cannot trust; the release does not.
+        [ -z "${TIMESTAMP_URL:-}" ] || grep -q '^Timestamp Server Signature verification: ok' "$stage/verify.log" ||
+            { cat "$stage/verify.log" >&2; echo "release: the $arch time stamp does not verify (TIMESTAMP_CA?)" >&2; exit 1; }
+        echo "release: signed${TIMESTAMP_URL:+, time-stamped} and verified $arch/ZV_CheckFiles.exe"
     done
-    rm -f "$stage/password" "$stage/chain.pem" "$stage/verify.log" "$stage/openssl.log"
+    rm -f "$stage/password" "$stage/chain.pem" "$stage/tsa.pem" "$stage/verify.log" "$stage/openssl.log"
 fi
 
 # The archive depends on the files alone: fixed times, sorted names, no extra fields.
