@@ -11,7 +11,7 @@ packages=(
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   osslsigncode openssl ca-certificates zip
   wine64 fonts-wine
-  xvfb xdotool x11-apps x11-utils imagemagick
+  xvfb xdotool x11-apps x11-utils imagemagick strace
   libxfixes-dev libxcursor-dev adwaita-icon-theme
   icoutils librsvg2-bin python3 python3-pil
   fonts-liberation gnuplot-nox

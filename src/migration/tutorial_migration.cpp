@@ -36,31 +36,30 @@ class Run {
             s_.progress->Start(BytesToMove());
         }
         for (const std::wstring_view name : kTutorialCatalogue) {
-            s_.status.Write(L"Reading '" + std::wstring(name) + L"' Tutorial");
+            s_.status.Write(L"Reading '" + std::wstring(name) + L"' Tutorial", {});
             if (!s_.desktop.ProcessPendingEvents()) {
                 // The window was closed during the pass: touch no further file.
-                Finish();
+                Finish(RunEnd::Abandoned);
                 return;
             }
             if (!MoveFirstOldCopy(name)) {
                 return;
             }
         }
-        Finish();
-        s_.status.Write(L"We're Done!");
+        Finish(RunEnd::Done);
+        s_.status.Write(L"We're Done!", {});
     }
 
     void Stop(const RuntimeError& failure) {
-        s_.status.Write(WithErrorReport(s_.status.Read(), failure));
-        s_.status.Explain(failure.cause);
-        Finish();
+        s_.status.Write(WithErrorReport(s_.status.Read(), failure), failure.cause);
+        Finish(RunEnd::Failed, failure.number);
     }
 
   private:
-    void Finish() {
+    void Finish(RunEnd end, std::int32_t errorNumber = 0) {
         s_.desktop.SetMousePointer(platform::kPointerDefault);
         if (s_.progress != nullptr) {
-            s_.progress->Finish();
+            s_.progress->Finish(end, errorNumber);
         }
     }
 

@@ -12,13 +12,15 @@ namespace migration {
 class StatusLine {
   public:
     virtual ~StatusLine() = default;
-    // Replaces the whole text.
-    virtual void Write(const std::wstring& text) = 0;
+    // Replaces the whole text. A failure's report comes with its cause (the system's words on
+    // it), shown where the whole text shows until the next text; any other text with none.
+    virtual void Write(const std::wstring& text, const std::wstring& cause) = 0;
     // Returns exactly what was last written.
     virtual std::wstring Read() const = 0;
-    // Adds the reported failure's cause where the whole text shows; the next Write drops it.
-    virtual void Explain(const std::wstring& cause) { static_cast<void>(cause); }
 };
+
+// How a run ended: "We're Done!", stopped by an error, or left when the window was closed.
+enum class RunEnd { Done, Failed, Abandoned };
 
 // Where the system shows the progress of long work (the taskbar button).
 class WorkProgress {
@@ -26,7 +28,8 @@ class WorkProgress {
     virtual ~WorkProgress() = default;
     // A run that will move this many bytes begins.
     virtual void Start(std::uint64_t totalBytes) = 0;
-    virtual void Finish() = 0;
+    // Every run ends here once; a failed one with the number of the error that stopped it.
+    virtual void Finish(RunEnd end, std::int32_t errorNumber) = 0;
 };
 
 struct MigrationServices {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace platform {
@@ -10,6 +11,13 @@ inline constexpr int kPointerHourglass = 11;
 
 // Message box buttons code: a single OK button, no icon.
 inline constexpr int kMessageBoxOkOnly = 0;
+
+// Whether the windows of a window station with these flags (UOI_FLAGS) reach a screen: a
+// service's never do. Where the flags are unknown, they are taken to.
+constexpr bool WindowsCanBeSeen(bool flagsKnown, std::uint32_t flags) {
+    constexpr std::uint32_t kVisible = 1;  // WSF_VISIBLE
+    return !flagsKnown || (flags & kVisible) != 0;
+}
 
 // The user-interface services of the desktop that the tool calls.
 class Desktop {

@@ -25,6 +25,9 @@ class UniqueAny {
     T get() const noexcept { return value_; }
     explicit operator bool() const noexcept { return value_ != Invalid(); }
 
+    // Gives up ownership, as where the system takes the handle over.
+    T release() noexcept { return std::exchange(value_, Invalid()); }
+
     void reset(T value = Invalid()) noexcept {
         if (const T old = std::exchange(value_, value); old != Invalid()) {
             Close(old);
@@ -49,6 +52,7 @@ using UniqueIcon = UniqueAny<HICON, ::DestroyIcon>;
 using UniqueDc = UniqueAny<HDC, ::DeleteDC>;
 using UniqueScreenDc = UniqueAny<HDC, ReleaseScreenDc>;
 using UniqueModule = UniqueAny<HMODULE, ::FreeLibrary>;
+using UniqueGlobal = UniqueAny<HGLOBAL, ::GlobalFree>;
 
 // Undoes an action at the end of a scope unless dismissed.
 template <class Action>

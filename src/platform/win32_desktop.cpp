@@ -12,6 +12,9 @@ namespace {
 // Well within the system's five-second hung-window threshold.
 constexpr DWORD kPaintPollMs = 50;
 
+// An operation stops within a second of the program's end; the session's end waits no longer.
+constexpr DWORD kStopWaitMs = 4000;
+
 }  // namespace
 
 // The one thread for long operations, one at a time; kept, as a thread for each costs more.
@@ -33,9 +36,13 @@ class Win32Desktop::Worker {
     // Starts the task (none ends the thread); returns the event set once it has run.
     HANDLE Give(std::function<void()> task) {
         task_ = std::move(task);
+        ::ResetEvent(done_.get());
         ::SetEvent(given_.get());
         return done_.get();
     }
+
+    // Set while no task runs.
+    HANDLE Idle() const noexcept { return done_.get(); }
 
   private:
     Worker() = default;
@@ -51,7 +58,7 @@ class Win32Desktop::Worker {
     }
 
     UniqueHandle given_{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};
-    UniqueHandle done_{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+    UniqueHandle done_{::CreateEventW(nullptr, TRUE, TRUE, nullptr)};
     UniqueHandle thread_;
     std::function<void()> task_;
 };
@@ -72,7 +79,8 @@ void Win32Desktop::Dispatch(const MSG& message) {
         exitCode_ = static_cast<int>(message.wParam);
         ending_.Raise();
     } else if (mainWindow_ == nullptr ||
-               !::IsDialogMessageW(mainWindow_, const_cast<MSG*>(&message))) {
+               (!::TranslateAcceleratorW(mainWindow_, shortcuts_, const_cast<MSG*>(&message)) &&
+                !::IsDialogMessageW(mainWindow_, const_cast<MSG*>(&message)))) {
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
@@ -107,9 +115,13 @@ void Win32Desktop::RunWhilePainting(const std::function<void()>& operation) {
             thrown = std::current_exception();
         }
     });
+    // Once the program ends, with its window gone, the operation is waited for without a look
+    // at the queue, which would otherwise wake the wait at once for every message left in it.
     for (;;) {
-        const DWORD woken = ::MsgWaitForMultipleObjectsEx(1, &waitFor, kPaintPollMs, QS_ALLINPUT,
-                                                          MWMO_INPUTAVAILABLE);
+        const DWORD woken =
+            quitting_ ? WAIT_FAILED
+                      : ::MsgWaitForMultipleObjectsEx(1, &waitFor, kPaintPollMs, QS_ALLINPUT,
+                                                      MWMO_INPUTAVAILABLE);
         if (woken == WAIT_OBJECT_0) {
             break;
         }
@@ -121,6 +133,13 @@ void Win32Desktop::RunWhilePainting(const std::function<void()>& operation) {
     }
     if (thrown) {
         std::rethrow_exception(thrown);
+    }
+}
+
+void Win32Desktop::StopWork() {
+    ending_.Raise();
+    if (worker_) {
+        ::WaitForSingleObject(worker_->Idle(), kStopWaitMs);
     }
 }
 

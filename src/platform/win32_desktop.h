@@ -10,6 +10,16 @@
 
 namespace platform {
 
+// Keeps the system from sleeping while it lives, as a run's work is under way; the display
+// may still turn off.
+class KeepAwake {
+  public:
+    KeepAwake() noexcept { ::SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED); }
+    KeepAwake(const KeepAwake&) = delete;
+    KeepAwake& operator=(const KeepAwake&) = delete;
+    ~KeepAwake() { ::SetThreadExecutionState(ES_CONTINUOUS); }
+};
+
 // The desktop services on the message queue of the user-interface thread, its only user.
 class Win32Desktop final : public Desktop {
   public:
@@ -18,8 +28,11 @@ class Win32Desktop final : public Desktop {
     Win32Desktop& operator=(const Win32Desktop&) = delete;
     ~Win32Desktop() override;
 
-    // The main window owns message boxes and handles keyboard navigation.
-    void SetMainWindow(HWND window) noexcept { mainWindow_ = window; }
+    // The main window owns message boxes and handles keyboard navigation and its shortcuts.
+    void SetMainWindow(HWND window, HACCEL shortcuts = nullptr) noexcept {
+        mainWindow_ = window;
+        shortcuts_ = shortcuts;
+    }
 
     void ShowMessageBox(const std::wstring& prompt, int buttonsCode,
                         const std::wstring& title) override;
@@ -36,6 +49,10 @@ class Win32Desktop final : public Desktop {
     // Raised once the program has been asked to end.
     const CancelSignal& Ending() const noexcept { return ending_; }
 
+    // Raises Ending() and waits, a few seconds at most, for the operation under way to stop:
+    // once this returns, no copy has a temporary file left.
+    void StopWork();
+
     // Runs the message loop until the program is asked to end; returns its exit code.
     int RunMessageLoop();
 
@@ -45,6 +62,7 @@ class Win32Desktop final : public Desktop {
     void Dispatch(const MSG& message);
 
     HWND mainWindow_ = nullptr;
+    HACCEL shortcuts_ = nullptr;
     HCURSOR overrideCursor_ = nullptr;
     bool quitting_ = false;
     int exitCode_ = 0;

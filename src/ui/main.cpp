@@ -18,14 +18,51 @@ namespace {
 // One copy per machine: copies in two sessions would race on the same folder.
 constexpr wchar_t kSingleInstanceMutex[] = L"Global\\UpdateTutorialPath.ZV_CheckFiles";
 
-void BringRunningCopyToFront() {
-    if (const HWND running =
-            ::FindWindowW(ui::kFrmUpdate.className.data(), ui::kFrmUpdate.title.data())) {
+// Exit codes of a start that shows no window of its own, in the codes administrators know.
+constexpr int kExitNoVisibleDesktop = ERROR_REQUIRES_INTERACTIVE_WINDOWSTATION;
+constexpr int kExitAnotherCopy = ERROR_INSTALL_ALREADY_RUNNING;
+
+// A copy that is ending a run takes well under a second; a few seconds cover a busy machine.
+constexpr DWORD kWaitForEndingCopyMs = 5000;
+
+// Run as a service, as deployment tools run programs, the window would open where nobody sees it.
+bool WindowsCanBeSeen() {
+    USEROBJECTFLAGS flags{};
+    const bool known = ::GetUserObjectInformationW(::GetProcessWindowStation(), UOI_FLAGS, &flags,
+                                                   sizeof flags, nullptr) != FALSE;
+    return platform::WindowsCanBeSeen(known, flags.dwFlags);
+}
+
+bool BringRunningCopyToFront() {
+    const HWND running =
+        ::FindWindowW(ui::kFrmUpdate.className.data(), ui::kFrmUpdate.title.data());
+    if (running != nullptr) {
         if (::IsIconic(running)) {
             ::ShowWindow(running, SW_RESTORE);
         }
         ::SetForegroundWindow(running);
     }
+    return running != nullptr;
+}
+
+// The running copy's window is brought to the front. A copy without a window here is ending, or
+// runs in another session: it is waited for a few seconds, then the user is told. True once the
+// mutex is this copy's.
+bool TakeTurn(HANDLE instanceMutex) {
+    for (DWORD waited = 0; waited < kWaitForEndingCopyMs; waited += 100) {
+        if (BringRunningCopyToFront()) {
+            return false;
+        }
+        const DWORD woken = ::WaitForSingleObject(instanceMutex, 100);
+        if (woken == WAIT_OBJECT_0 || woken == WAIT_ABANDONED) {
+            return true;
+        }
+    }
+    ::MessageBoxW(nullptr,
+                  L"Another copy of this tool is running on this computer, for another user or "
+                  L"still ending its work. Try again once it has ended.",
+                  ui::kFrmUpdate.title.data(), MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
+    return false;
 }
 
 // Started elevated, often from a downloads folder: DLLs come from the system folder only.
@@ -60,12 +97,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     RestrictDllSearch();
     EnforceRedirectionTrust();
 
-    const platform::UniqueHandle instanceMutex(
-        ::CreateMutexW(nullptr, FALSE, kSingleInstanceMutex));
-    if (instanceMutex && ::GetLastError() == ERROR_ALREADY_EXISTS) {
-        BringRunningCopyToFront();
-        return 0;
+    if (!WindowsCanBeSeen()) {
+        return kExitNoVisibleDesktop;
     }
+    // Owned by this thread, the last of the program to end.
+    const platform::UniqueHandle instanceMutex(::CreateMutexW(nullptr, TRUE, kSingleInstanceMutex));
+    if (instanceMutex && ::GetLastError() == ERROR_ALREADY_EXISTS &&
+        !TakeTurn(instanceMutex.get())) {
+        return kExitAnotherCopy;
+    }
+    const platform::ScopeExit letGo([&instanceMutex] { ::ReleaseMutex(instanceMutex.get()); });
 
     // The live region and the taskbar button are COM objects of the window's thread.
     const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <new>
 
 #include "platform/system_api.h"
@@ -152,8 +153,12 @@ bool MainWindow::Create(HINSTANCE instance) {
                           instance, this) == nullptr) {
         return false;
     }
-    desktop_.SetMainWindow(window_);
+    desktop_.SetMainWindow(window_, ::LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDA_SHORTCUTS)));
     TrimSystemMenu(window_);
+    // The shell says when the taskbar button can show progress; the tool runs elevated, so
+    // its message must be let through.
+    taskbarButtonCreated_ = ::RegisterWindowMessageW(L"TaskbarButtonCreated");
+    ::ChangeWindowMessageFilterEx(window_, taskbarButtonCreated_, MSGFLT_ALLOW, nullptr);
     dpi_ = platform::WindowDpi(window_);
     FitClientArea(window_, dpi_);
     // The picture is drawn by the window itself; the others are child windows.
@@ -172,7 +177,7 @@ bool MainWindow::Create(HINSTANCE instance) {
     }
     ApplyColourScheme();
     LayOut();
-    Write(std::wstring(kStandingBy));
+    Write(std::wstring(kStandingBy), {});
     return true;
 }
 
@@ -205,9 +210,14 @@ void MainWindow::OnSetUpAccessibility() {
     ShowWholeStatus(true);
 }
 
-// The tooltip and, after a failure, the accessible description: the text, then its cause.
+// The text and, after a failure, its cause below it.
+std::wstring MainWindow::WholeStatus() const {
+    return statusCause_.empty() ? statusText_ : statusText_ + L"\r\n" + statusCause_;
+}
+
+// The tooltip and, after a failure, the accessible description: the whole status.
 void MainWindow::ShowWholeStatus(bool add) {
-    std::wstring whole = statusCause_.empty() ? statusText_ : statusText_ + L"\r\n" + statusCause_;
+    std::wstring whole = WholeStatus();
     const HWND label = Control(ControlId::lblNotify);
     if (statusRegion_ && statusCause_.empty()) {
         statusRegion_->ClearHwndProps(label, kClient, CHILDID_SELF, &kDescription, 1);
@@ -288,53 +298,64 @@ platform::UniqueFont MainWindow::FittingStatusFont() const {
     }
 }
 
-void MainWindow::Write(const std::wstring& text) {
+void MainWindow::Write(const std::wstring& text, const std::wstring& cause) {
     statusText_ = text;
-    statusCause_.clear();
+    statusCause_ = cause;
     // After the window has gone, a run that is winding down writes nowhere.
     const HWND label = Control(ControlId::lblNotify);
     if (label == nullptr) {
         return;
     }
-    // The size first, so that the text is never drawn cut at the old one.
+    // The size first, so that the text is never drawn cut at the old one; the announcement
+    // last, once the name and the description hold the whole report.
     ApplyFont(ControlId::lblNotify);
     ::SetWindowTextW(label, statusText_.c_str());
     ShowWholeStatus();
     ::NotifyWinEvent(kEventObjectLiveRegionChanged, label, OBJID_CLIENT, CHILDID_SELF);
 }
 
-void MainWindow::Explain(const std::wstring& cause) {
-    statusCause_ = cause;
-    ShowWholeStatus();
-}
-
 // The taskbar button shows the bytes moved against the run's total (Windows 7 and later).
 void MainWindow::Start(std::uint64_t totalBytes) {
-    if (window_ == nullptr || !bytesCopied_ || totalBytes == 0) {
-        return;
+    progress_.Start(bytesCopied_ ? bytesCopied_() : 0, totalBytes);
+    ShowProgress();
+    if (window_ != nullptr && progress_.State() == ProgressState::Normal) {
+        ::SetTimer(window_, kProgressTimer, kProgressIntervalMs, nullptr);
     }
-    if (!taskbar_) {
-        if (FAILED(::CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
-                                      IID_PPV_ARGS(taskbar_.GetAddressOf()))) ||
-            FAILED(taskbar_->HrInit())) {
-            taskbar_.Reset();
-            return;
-        }
-    }
-    progressStart_ = bytesCopied_();
-    progressTotal_ = totalBytes;
-    taskbar_->SetProgressState(window_, TBPF_NORMAL);
-    taskbar_->SetProgressValue(window_, 0, progressTotal_);
-    ::SetTimer(window_, kProgressTimer, kProgressIntervalMs, nullptr);
 }
 
-void MainWindow::Finish() {
-    if (window_ == nullptr || !taskbar_ || progressTotal_ == 0) {
+void MainWindow::Finish(migration::RunEnd end, std::int32_t errorNumber) {
+    exitCode_ = end == migration::RunEnd::Done     ? 0
+                : end == migration::RunEnd::Failed ? errorNumber
+                                                   : kExitNoRunEnded;
+    progress_.Finish(end);
+    if (window_ != nullptr) {
+        ::KillTimer(window_, kProgressTimer);
+    }
+    ShowProgress();
+}
+
+void MainWindow::ShowProgress() {
+    if (window_ == nullptr || !taskbar_) {
         return;
     }
-    ::KillTimer(window_, kProgressTimer);
-    taskbar_->SetProgressState(window_, TBPF_NOPROGRESS);
-    progressTotal_ = 0;
+    const ProgressState state = progress_.State();
+    taskbar_->SetProgressState(window_, state == ProgressState::Normal  ? TBPF_NORMAL
+                                        : state == ProgressState::Error ? TBPF_ERROR
+                                                                        : TBPF_NOPROGRESS);
+    if (state != ProgressState::None) {
+        taskbar_->SetProgressValue(window_, progress_.Moved(), progress_.Total());
+    }
+}
+
+// Again whenever the shell makes the button anew, as after a restart of the shell.
+void MainWindow::OnTaskbarButtonCreated() {
+    if (!taskbar_ &&
+        (FAILED(::CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_PPV_ARGS(taskbar_.GetAddressOf()))) ||
+         FAILED(taskbar_->HrInit()))) {
+        taskbar_.Reset();
+    }
+    ShowProgress();
 }
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -359,6 +380,10 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam
 }
 
 LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == taskbarButtonCreated_ && message != 0) {
+        OnTaskbarButtonCreated();
+        return 0;
+    }
     switch (message) {
         case WM_COMMAND: {
             // Esc arrives as IDCANCEL, which is no button's: it presses nothing.
@@ -367,9 +392,16 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
                 OnBegin();
             } else if (HIWORD(wParam) == BN_CLICKED && id == ControlId::cmdExit) {
                 ::DestroyWindow(window);
+            } else if (LOWORD(wParam) == IDM_COPY && HIWORD(wParam) == 1) {
+                OnCopy();
             }
             return 0;
         }
+        case WM_ENDSESSION:
+            if (wParam != FALSE) {
+                OnEndSession();
+            }
+            return 0;
         case WM_CLOSE:
             ::DestroyWindow(window);
             return 0;
@@ -416,9 +448,9 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             OnSetUpAccessibility();
             return 0;
         case WM_TIMER:
-            if (wParam == kProgressTimer && taskbar_ && progressTotal_ != 0) {
-                const std::uint64_t moved = bytesCopied_() - progressStart_;
-                taskbar_->SetProgressValue(window, std::min(moved, progressTotal_), progressTotal_);
+            if (wParam == kProgressTimer && bytesCopied_) {
+                progress_.Update(bytesCopied_());
+                ShowProgress();
             }
             return 0;
         case WM_DESTROY:
@@ -441,16 +473,48 @@ void MainWindow::OnBegin() {
     }
     running_ = true;
     platform::ScopeExit finished([this] { running_ = false; });
+    const platform::KeepAwake awake;
     // The run reports its own failures; this catches a fault in the reporting.
+    const auto stop = [this](const platform::RuntimeError& fault) {
+        desktop_.SetMousePointer(platform::kPointerDefault);
+        Write(migration::WithErrorReport(statusText_, fault), {});
+        Finish(migration::RunEnd::Failed, fault.number);
+    };
     try {
         migration::CheckTutorialFiles({files_, desktop_, *this, this});
     } catch (const std::bad_alloc&) {
-        desktop_.SetMousePointer(platform::kPointerDefault);
-        Write(migration::WithErrorReport(statusText_, platform::OutOfMemory()));
+        stop(platform::OutOfMemory());
     } catch (...) {
-        desktop_.SetMousePointer(platform::kPointerDefault);
-        Write(migration::WithErrorReport(statusText_, platform::InternalError()));
+        stop(platform::InternalError());
     }
+}
+
+// Ctrl+C copies the whole report, as a message box copies its text.
+void MainWindow::OnCopy() {
+    const std::wstring whole = WholeStatus();
+    const std::size_t bytes = (whole.size() + 1) * sizeof(wchar_t);
+    platform::UniqueGlobal copy(::GlobalAlloc(GMEM_MOVEABLE, bytes));
+    void* const text = copy ? ::GlobalLock(copy.get()) : nullptr;
+    if (text == nullptr) {
+        return;
+    }
+    std::memcpy(text, whole.c_str(), bytes);
+    ::GlobalUnlock(copy.get());
+    if (!::OpenClipboard(window_)) {
+        return;
+    }
+    ::EmptyClipboard();
+    if (::SetClipboardData(CF_UNICODETEXT, copy.get()) != nullptr) {
+        copy.release();  // the clipboard's now
+    }
+    ::CloseClipboard();
+}
+
+// Shutdown, restart or log-off: as with Exit, the copy under way stops and its temporary file
+// goes, before the system may end the program. The end is not held up: nothing would be lost.
+void MainWindow::OnEndSession() {
+    desktop_.StopWork();
+    ::DestroyWindow(window_);
 }
 
 void MainWindow::OnPaint() {
@@ -495,7 +559,7 @@ void MainWindow::OnDestroy() {
     desktop_.SetMainWindow(nullptr);
     statusTip_ = nullptr;
     window_ = nullptr;
-    ::PostQuitMessage(0);
+    ::PostQuitMessage(running_ ? kExitNoRunEnded : exitCode_);
 }
 
 }  // namespace ui

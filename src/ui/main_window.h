@@ -14,6 +14,7 @@
 #include "platform/unique_win32.h"
 #include "platform/win32_desktop.h"
 #include "ui/layout.h"
+#include "ui/run_progress.h"
 
 struct IAccPropServices;
 
@@ -25,6 +26,11 @@ bool NeedsSystemColours(bool highContrast, COLORREF windowText, COLORREF buttonT
 // frmUpdate, the tool's only window: the run's status line and progress.
 class MainWindow final : public migration::StatusLine, public migration::WorkProgress {
   public:
+    // The program's exit code when no run ended, none started or the last left by Exit: the
+    // code that administrators know for "cancelled by the user". A run that ended gives 0 for
+    // "We're Done!", else the number of the error that stopped it.
+    static constexpr int kExitNoRunEnded = 1602;
+
     // bytesCopied, where given, counts the file system's copied bytes: the taskbar's progress.
     MainWindow(platform::Win32Desktop& desktop, platform::FileSystem& files,
                std::function<std::uint64_t()> bytesCopied = {});
@@ -41,11 +47,10 @@ class MainWindow final : public migration::StatusLine, public migration::WorkPro
     HWND Control(ControlId id) const { return ::GetDlgItem(window_, static_cast<int>(id)); }
     UINT Dpi() const noexcept { return dpi_; }
 
-    void Write(const std::wstring& text) override;
+    void Write(const std::wstring& text, const std::wstring& cause) override;
     std::wstring Read() const override { return statusText_; }
-    void Explain(const std::wstring& cause) override;
     void Start(std::uint64_t totalBytes) override;
-    void Finish() override;
+    void Finish(migration::RunEnd end, std::int32_t errorNumber) override;
 
   private:
     static constexpr UINT kAccessibilityMessage = WM_APP + 1;
@@ -59,10 +64,15 @@ class MainWindow final : public migration::StatusLine, public migration::WorkPro
     platform::UniqueFont FittingStatusFont() const;
     void ApplyColourScheme();
     void ShowWholeStatus(bool add = false);
+    std::wstring WholeStatus() const;
+    void ShowProgress();
     COLORREF BackColour() const;
 
     void OnSetUpAccessibility();
     void OnBegin();
+    void OnCopy();
+    void OnEndSession();
+    void OnTaskbarButtonCreated();
     void OnPaint();
     void OnSystemColoursChanged();
     void OnDestroy();
@@ -81,9 +91,10 @@ class MainWindow final : public migration::StatusLine, public migration::WorkPro
     HWND statusTip_ = nullptr;                   // owned by the window, which destroys it
     std::array<platform::UniqueIcon, 2> icons_;  // by ICON_SMALL and ICON_BIG
     bool running_ = false;
+    int exitCode_ = kExitNoRunEnded;
     std::function<std::uint64_t()> bytesCopied_;
-    std::uint64_t progressStart_ = 0;
-    std::uint64_t progressTotal_ = 0;
+    RunProgress progress_;
+    UINT taskbarButtonCreated_ = 0;  // the shell's message, once the button can show progress
     Microsoft::WRL::ComPtr<IAccPropServices> statusRegion_;  // marks the status line polite
     Microsoft::WRL::ComPtr<ITaskbarList3> taskbar_;
 };

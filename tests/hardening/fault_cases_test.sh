@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Real faults end to end: each case arranges the prefix's C: drive, runs the
-# tool, presses Begin and checks the status line and the checksum of every
-# tutorial file. Each tutorial's content must still exist under its old or its
-# new name, and once the run has ended the pointer over the window must be the
-# arrow again, not the hourglass.
+# tool, presses Begin and checks the status line, the exit code and the
+# checksum of every tutorial file. Each tutorial's content must still exist
+# under its old or its new name, and once the run has ended the pointer over
+# the window must be the arrow again, not the hourglass.
 #   fault_cases_test.sh STATE EXE DRIVER HOLD_FILE X_POINTER
 set -uo pipefail
 state=$(readlink -f "$1") exe=$2 driver=$3 hold=$4 x_pointer=$5
@@ -50,18 +50,23 @@ shown_pointer() {
     *) DISPLAY=$(cat "$state/display") "$x_pointer" ;;
     esac
 }
+# The exit code tells a completed run (0) from one stopped by an error (its number).
 run_case() { # name, expected status (a prefix of it), folder to verify[, check during the run]
     cases=$((cases + 1))
-    local status pointer ok=1
+    local status pointer code expected_code=0 ok=1
     start_tool >/dev/null
-    "${before_begin:-true}"
+    ${before_begin:-true}
     drive begin
     [ -z "${4:-}" ] || "$4" || ok=0
     status=$(drive wait-finished 600000)
     pointer=$(shown_pointer)
-    end_tool
+    "${after_run:-true}" || ok=0
+    code=$(drive close) && wait "$tool"
+    tool=
     [[ "$status" == "$2"* ]] || { echo "  status: $status"; ok=0; }
     [ "$pointer" = arrow ] || { echo "  pointer after the run: $pointer"; ok=0; }
+    [ "$2" = "We're Done!" ] || expected_code=$(sed -E 's/.*  (-?[0-9]+): .*/\1/' <<<"$2")
+    [ "$code" = "$expected_code" ] || { echo "  exit code: $code"; ok=0; }
     verify "$3" || ok=0
     check "$1" test "$ok" = 1
 }
@@ -80,21 +85,94 @@ run_case "a second run over the read-only new name" "We're Done!" "$tutorials"
 check "the V4 copy replaced the read-only new name" \
     eval 'has ZV_Brasol.avi V4_Brasol.avi && [ ! -e "$tutorials/V4_Brasol.avi" ]'
 
-# Held for 3 s by another program, as a virus scanner or the indexer holds a
-# file: the run waits and moves it.
-hold_zent() {
-    wine_run "$hold" 'C:\Program Files (x86)\Zorvel Pro\Tutorials\V3_Zent.avi' "$sharing" 3000 &
+# Held by another program, as a virus scanner or the indexer holds a file, for
+# 3 s, or for 1.5 s of which the run meets the last half: the run waits and
+# moves it. A leftover of a copy cut short, held with deletion shared, keeps
+# its name until let go; a read-only file at the new name, held, cannot move
+# aside until let go, and a rename never replaces it on Windows.
+hold() { # name sharing ms
+    wine_run "$hold" "C:\\Program Files (x86)\\Zorvel Pro\\Tutorials\\$1" "$2" "$3" &
     holder=$!
     sleep 1
 }
-for sharing in read-write none; do
+held_cases=(
+    "an old copy held for 3 s, sharing read-write|V3_Zent.avi read-write 3000"
+    "an old copy held for 3 s, sharing none|V3_Zent.avi none 3000"
+    "a held leftover of a copy, let go after 0.5 s|ZV_Zent.avi.copying all 1500"
+)
+for entry in "${held_cases[@]}"; do
+    IFS='|' read -r name held <<<"$entry"
     restore
-    seed V3_Zent.avi V3_Brasol.avi && remember "$tutorials"
+    seed V3_Zent.avi V3_Brasol.avi "${held%% *}" && remember "$tutorials"
     SECONDS=0
-    before_begin=hold_zent run_case "an old copy held for 3 s, sharing $sharing" "We're Done!" "$tutorials"
+    before_begin="hold $held" run_case "$name" "We're Done!" "$tutorials"
     check "the held copy moved (the case took $SECONDS s)" has ZV_Zent.avi V3_Zent.avi
     wait "$holder"
 done
+
+# What reaches the disk, in order, from the system calls of the tool and of
+# Wine's server, which renames and deletes: the copy is flushed after its last
+# write and before it takes the new name, and the new name is flushed before
+# the old copy leaves its own. A read-only file held at the new name is moved
+# aside once let go, not renamed over (Windows refuses that).
+# The processes of the prefix, its server first.
+prefix_pids() {
+    local file pid server="" others=""
+    for file in $(grep -lzxF "WINEPREFIX=$state/prefix" /proc/[0-9]*/environ 2>/dev/null); do
+        pid=${file#/proc/} && pid=${pid%/environ}
+        case $(readlink "/proc/$pid/exe") in
+        */wineserver*) server=$pid ;;
+        */wine64* | */wine) others+=" $pid" ;;
+        esac
+    done
+    echo "$server$others"
+}
+on_disk_in_order() {
+    python3 - "$state/server.trace" "$state/tool.trace" <<'PY'
+import re, sys
+events = []
+for name in sys.argv[1:]:
+    for line in open(name):
+        m = re.match(r'(?:\d+ +)?(\d+):(\d+):([\d.]+) (\w+)\((.*)', line)
+        if m:
+            h, mi, sec, call, args = m.groups()
+            events.append((int(h) * 3600 + int(mi) * 60 + float(sec), call, args))
+events.sort()
+def first(test, after=-1.0):
+    return next((t for t, call, args in events if t > after and test(call, args)), None)
+temp, new, old = "ZV_Zent.avi.copying", "ZV_Zent.avi", "V3_Zent.avi"
+on = lambda path, args: re.match(r'\d+<[^>]*/' + re.escape(path) + '>', args)
+renamed = lambda a, b: lambda call, args: call.startswith("rename") and \
+    re.search('/' + re.escape(a) + r'", .*/' + re.escape(b) + '"', args)
+writes = [t for t, call, args in events if call in ("write", "pwrite64") and on(temp, args)]
+steps = {"the last write": writes[-1] if writes else None}
+steps["the flush of the copy"] = first(lambda c, a: c in ("fsync", "fdatasync") and on(temp, a),
+                                       steps["the last write"] or 0)
+steps["the held read-only file moved aside"] = first(renamed(new, new + ".deleting"))
+steps["the copy's rename to the new name"] = first(renamed(temp, new))
+steps["the flush of the new name"] = first(lambda c, a: c in ("fsync", "fdatasync") and on(new, a),
+                                           steps["the copy's rename to the new name"] or 0)
+steps["the old copy leaving its name"] = first(renamed(old, old + ".deleting"))
+order = [steps[k] for k in steps]
+for k, t in steps.items():
+    print(f"  {k}: {t}")
+sys.exit(0 if None not in order and order == sorted(order) else 1)
+PY
+}
+restore
+seed V3_Zent.avi ZV_Zent.avi && chmod a-w "$tutorials/ZV_Zent.avi" && remember "$tutorials"
+sed -i '/ ZV_Zent.avi$/d' "$state/sums"  # replaced, as it should be
+read -r server _ < <(prefix_pids)
+traced="-qq -f -tt -y -e trace=write,pwrite64,fsync,fdatasync,rename,renameat,renameat2"
+strace $traced -p "$server" -o "$state/server.trace" &
+tracer=$!
+sleep 0.5
+tool_tracer="strace $traced -o $state/tool.trace" before_begin="hold ZV_Zent.avi read-write 1500" \
+    run_case "a held read-only file at the new name, let go after 0.5 s" "We're Done!" "$tutorials"
+wait "$holder"
+kill "$tracer" && wait "$tracer"
+check "on disk in order: last write, flush, the new name (the read-only file aside first), its flush, the old copy away" \
+    on_disk_in_order
 
 restore
 seed V4_Zent.avi V3_Brasol.avi && mkdir "$tutorials/V3_Zent.avi" && remember "$tutorials"
@@ -128,23 +206,45 @@ hourglass_during_copy() {
     [ "$during" = wait ] ||
         { echo "  pointer during the copy: $during (the check cannot see the hourglass)"; return 1; }
 }
-# Exit during the copy: the window goes at once, the program soon after, the
-# old copy stays whole and the next tutorial untouched; the next run moves both.
+# The session ends (shutdown, restart, log-off) during a copy: the copy stops
+# and its temporary file goes before the system ends the program, the old copy
+# stays whole and the next tutorial untouched.
 restore
-seed V3_Tindel.avi && truncate -s 4500M "$tutorials/V3_Brasol.avi" && remember "$tutorials"
+seed V3_Tindel.avi && truncate -s 3000M "$tutorials/V3_Brasol.avi" && remember "$tutorials"
 cases=$((cases + 1))
 start_tool >/dev/null
 drive begin
 wait_for 30 test -e "$tutorials/ZV_Brasol.avi.copying" && sleep 1
+wine_run wineboot --end-session --force --kill >/dev/null
+wait "$tool"
+tool=
+"$here/../../cmake/wine-session.sh" up "$state" >/dev/null
+check "the session's end during a copy: the old copy whole, nothing left beside it, the next tutorial not reached" \
+    eval 'verify "$tutorials" && [ ! -e "$tutorials/ZV_Brasol.avi" ] && [ ! -e "$tutorials/ZV_Tindel.avi" ]'
+
+# Exit once the copy's last bytes are written, while it is flushed: the window
+# goes at once, the program within a second (the flush is made in steps), and
+# each tutorial is whole under one of its names; the next one, long enough to
+# be under way, is not moved.
+restore
+mkdir -p "$tutorials" && truncate -s 1500M "$tutorials/V3_Brasol.avi" && truncate -s 500M "$tutorials/V3_Tindel.avi"
+remember "$tutorials"
+cases=$((cases + 1))
+start_tool >/dev/null
+drive begin
+wait_for 60 test "$(stat -c %s "$tutorials/ZV_Brasol.avi.copying" 2>/dev/null)" = $((1500 << 20))
 read -r gone ended < <(drive exit)
 wait "$tool"
 exit_code=$?
-check "Exit during a copy: the window gone in ${gone:-?} ms (< 100), the program in ${ended:-?} ms (< 1000)" \
+tool=
+check "Exit during the last flush: the window gone in ${gone:-?} ms (< 100), the program in ${ended:-?} ms (< 1000)" \
     test "${gone:-999}" -lt 100 -a "${ended:-9999}" -lt 1000
-check "Exit during a copy: the old copy whole, nothing left beside it" verify "$tutorials"
-check "Exit during a copy: exit code $exit_code, no new name, the next tutorial not reached" \
-    eval '((exit_code == 0)) && [ ! -e "$tutorials/ZV_Brasol.avi" ] && has V3_Tindel.avi V3_Tindel.avi &&
-          [ ! -e "$tutorials/ZV_Tindel.avi" ]'
+check "Exit during the last flush: every tutorial whole, nothing left beside it" verify "$tutorials"
+check "Exit during the last flush: exit code $exit_code (1602, no run ended), the next tutorial not moved" \
+    eval '((exit_code == 1602)) && [ ! -e "$tutorials/ZV_Tindel.avi" ]'
+
+restore
+seed V3_Tindel.avi && truncate -s 4500M "$tutorials/V3_Brasol.avi" && remember "$tutorials"
 run_case "a tutorial larger than 4 GiB, the hourglass during its copy" "We're Done!" "$tutorials" \
     hourglass_during_copy
 check "the copy larger than 4 GiB has its full length" \
@@ -156,10 +256,10 @@ if mount -t tmpfs -o size=6m tmpfs "$state/small" 2>/dev/null; then
     ln -s "$state/small" "$tutorials"
     for n in V3_Zent.avi V3_Brasol.avi; do head -c $((2500 << 10)) /dev/urandom >"$tutorials/$n"; done
     remember "$tutorials"
-    run_case "a full disk during a copy" "Reading 'Brasol.avi' Tutorial  61: Disk full" "$tutorials"
+    run_case "a disk too small for a copy" "Reading 'Brasol.avi' Tutorial  61: Disk full" "$tutorials"
     umount "$state/small"
 else
-    echo "SKIPPED: a full disk during a copy (mounting a tmpfs is not permitted here)"
+    echo "SKIPPED: a disk too small for a copy (mounting a tmpfs is not permitted here)"
     skipped=1
 fi
 
@@ -197,6 +297,12 @@ link_cases=(
     "a link loop at the new name|We're Done!|seed V3_Zent.avi; ln -s ZV_Zent.avi ZV_Zent.avi"
     "a link at the new name|We're Done!|seed V3_Zent.avi; ln -s '$far' ZV_Zent.avi"
 )
+# Ctrl+C copies the report: the status text, and below it, after a failure, its cause.
+copied_report() {
+    local copied expected=$status
+    [ "$status" = "We're Done!" ] || expected+=$'\n'"Copying 'V3_Zent.avi' to 'ZV_Zent.avi': "
+    copied=$(drive copy) && [[ "$copied" == "$expected"* ]] || { echo "  copied: $copied"; return 1; }
+}
 outside_changed=0
 for entry in "${link_cases[@]}"; do
     IFS='|' read -r name expected arrange <<<"$entry"
@@ -205,7 +311,7 @@ for entry in "${link_cases[@]}"; do
     (cd "$tutorials" && eval "$arrange")
     remember "$tutorials"
     protected=$(md5sum "$outside" "$far" "$notes")
-    run_case "$name" "$expected" "$tutorials"
+    after_run=copied_report run_case "$name" "$expected" "$tutorials"
     check "$name: no file outside the tutorials changed" \
         test "$(md5sum "$outside" "$far" "$notes" 2>&1)" = "$protected" ||
         outside_changed=$((outside_changed + 1))
@@ -218,18 +324,6 @@ echo "${#link_cases[@]} planted-link cases ran, $outside_changed changed a file 
 # cut stops everything, at moments around the copy, the rename and the deletion
 # of a large tutorial. The next run must end "We're Done!" with every tutorial
 # whole.
-# The processes of the prefix, its server first.
-prefix_pids() {
-    local file pid server="" others=""
-    for file in $(grep -lzxF "WINEPREFIX=$state/prefix" /proc/[0-9]*/environ 2>/dev/null); do
-        pid=${file#/proc/} && pid=${pid%/environ}
-        case $(readlink "/proc/$pid/exe") in
-        */wineserver*) server=$pid ;;
-        */wine64* | */wine) others+=" $pid" ;;
-        esac
-    done
-    echo "$server$others"
-}
 # Kills the processes given once a file appears ("+NAME") or once a file there
 # now changes its length or goes ("-NAME"), and a delay later; polls without
 # pause. Prints "ready" once watching; fails if the moment never came.

@@ -117,26 +117,16 @@ TEST_F(RunTest, RepeatedRunsMoveOneOldCopyEach) {
     }
 }
 
-// Read-only copies move like any other; the taskbar's total is what the run
-// will move, the first old copy of each tutorial.
-TEST_F(RunTest, ReadOnlyCopiesMoveAndTheTotalIsWhatMoves) {
-    files.AddFile(kTut + L"V3_Brasol.avi", "12345", true);
+// The taskbar's total is what the run will move, the first old copy of each tutorial.
+TEST_F(RunTest, TheTotalIsWhatMoves) {
+    files.AddFile(kTut + L"V3_Brasol.avi", "12345");
     files.AddFile(kTut + L"V4_Brasol.avi", "stays for the next run");
-    files.AddFile(kTut + L"ZV_Brasol.avi", "old", true);
     files.AddFile(kTut + L"Zent.avi", "123");
-    struct : migration::WorkProgress {
-        void Start(std::uint64_t total) override {
-            log.push_back(L"Start " + std::to_wstring(total));
-        }
-        void Finish() override { log.push_back(L"Finish"); }
-        std::vector<std::wstring> log;
-    } progress;
-    migration::CheckTutorialFiles({files, desktop, status, &progress});
+    watchProgress = true;
+    Run();
 
-    EXPECT_EQ(progress.log, (std::vector<std::wstring>{L"Start 8", L"Finish"}));
-    EXPECT_EQ(files.Nodes().at(kTut + L"ZV_Brasol.avi"),
-              (FakeFileSystem::Node{false, "12345", true}));
-    EXPECT_FALSE(files.Has(kTut + L"V3_Brasol.avi"));
+    EXPECT_EQ(progress.log, (std::vector<std::wstring>{L"Start 8", L"Done"}));
+    EXPECT_EQ(files.Content(kTut + L"ZV_Brasol.avi"), "12345");
     EXPECT_EQ(files.Content(kTut + L"ZV_Zent.avi"), "123");
     ExpectWritesThenFinal(15, kDone);
     ExpectPointerOnThenOff();
@@ -159,8 +149,10 @@ TEST_F(RunTest, AnExceptionStopsTheRunWithAReport) {
         throwing.thrown = thrown;
         throwing.AddFile(kTut + L"Zent.avi", "zent");
         fakes::FakeWindow window;
+        window.watchProgress = true;
         window.Run(throwing);
         EXPECT_EQ(window.status.Read(), Reading(L"Zent.avi") + L"  " + report);
+        EXPECT_EQ(window.progress.log.back(), L"Failed " + report.substr(0, report.find(L':')));
         EXPECT_EQ(window.desktop.pointers, fakes::kHourglassThenDefault);
         EXPECT_EQ(throwing.Content(kTut + L"Zent.avi"), "zent");
     }
@@ -178,6 +170,7 @@ TEST_F(RunTest, AnEventPassMayChangeTheFilesOrCloseTheWindow) {
         if (pass == 0) files.RemoveFile(kTut + L"V3_Brasol.avi").ok();
         return pass != 6;
     };
+    watchProgress = true;
     Run();
 
     EXPECT_EQ(files.Content(kTut + L"ZV_Brasol.avi"), "brasol v4");
@@ -189,6 +182,7 @@ TEST_F(RunTest, AnEventPassMayChangeTheFilesOrCloseTheWindow) {
     std::vector<std::wstring> expected;
     for (int i = 0; i <= 6; ++i) expected.push_back(Reading(kNames[i]));
     EXPECT_EQ(status.writes, expected);
+    EXPECT_EQ(progress.log.back(), L"Abandoned");
     ExpectPointerOnThenOff();
 }
 

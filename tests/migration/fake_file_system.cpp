@@ -41,9 +41,9 @@ void FakeFileSystem::AddFolder(const std::wstring& path) {
     if (!IsFolder(path)) nodes_[path].folder = true;
 }
 
-void FakeFileSystem::AddFile(const std::wstring& path, std::string content, bool readOnly) {
+void FakeFileSystem::AddFile(const std::wstring& path, std::string content) {
     AddFolder(ParentOf(path));
-    nodes_[path] = {false, std::move(content), readOnly};
+    nodes_[path] = {false, std::move(content)};
 }
 
 std::string FakeFileSystem::Content(const std::wstring& path) const {
@@ -79,7 +79,8 @@ platform::RuntimeError FakeFileSystem::Fail(Op op, std::int32_t number) {
     const auto known = kDescriptions.find(number);
     failures_.push_back(
         {op,
-         {number, known != kDescriptions.end() ? known->second : L"Application-defined error"}});
+         {number, known != kDescriptions.end() ? known->second : L"Application-defined error", 0,
+          L"the cause of " + std::to_wstring(number)}});
     return failures_.back().error;
 }
 

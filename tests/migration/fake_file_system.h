@@ -26,7 +26,6 @@ class FakeFileSystem : public platform::FileSystem {
     struct Node {
         bool folder = false;
         std::string content;
-        bool readOnly = false;
         friend bool operator==(const Node&, const Node&) = default;
     };
     // Fails matching calls before they change anything.
@@ -46,7 +45,7 @@ class FakeFileSystem : public platform::FileSystem {
 
     // Both make any missing parent folders.
     void AddFolder(const std::wstring& path);
-    void AddFile(const std::wstring& path, std::string content, bool readOnly = false);
+    void AddFile(const std::wstring& path, std::string content);
     // QueryLength answers this length for the path, whatever is there.
     void SetLength(const std::wstring& path, std::int64_t length) { lengths_[path] = length; }
     void Inject(Fault fault) { faults_.push_back(std::move(fault)); }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -38,23 +39,45 @@ class FakeDesktop : public platform::Desktop {
 
 class FakeStatusLine : public migration::StatusLine {
   public:
-    void Write(const std::wstring& text) override { writes.push_back(text_ = text); }
+    void Write(const std::wstring& text, const std::wstring& why) override {
+        writes.push_back(text_ = text);
+        cause = why;
+    }
     std::wstring Read() const override { return text_; }
 
     std::vector<std::wstring> writes;
+    std::wstring cause;
 
   private:
     std::wstring text_ = L"...standing by";
 };
 
-// The window's side of a run: what it shows, with the run itself.
+// "Start TOTAL", then "Done", "Failed NUMBER" or "Abandoned".
+class FakeProgress : public migration::WorkProgress {
+  public:
+    void Start(std::uint64_t totalBytes) override {
+        log.push_back(L"Start " + std::to_wstring(totalBytes));
+    }
+    void Finish(migration::RunEnd end, std::int32_t errorNumber) override {
+        log.push_back(end == migration::RunEnd::Done     ? L"Done"
+                      : end == migration::RunEnd::Failed ? L"Failed " + std::to_wstring(errorNumber)
+                                                         : L"Abandoned");
+    }
+
+    std::vector<std::wstring> log;
+};
+
+// The window's side of a run: what it shows, with the run itself. Watched, the progress
+// costs the run a first pass of probes.
 struct FakeWindow {
     const FakeWindow& Run(platform::FileSystem& files) {
-        migration::CheckTutorialFiles({files, desktop, status});
+        migration::CheckTutorialFiles({files, desktop, status, watchProgress ? &progress : nullptr});
         return *this;
     }
     FakeDesktop desktop;
     FakeStatusLine status;
+    FakeProgress progress;
+    bool watchProgress = false;
 };
 
 // A run's pointer: the hourglass from its start, the default one at its end, whatever the end.

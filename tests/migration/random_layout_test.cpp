@@ -80,7 +80,7 @@ Outcome AfterRun(Snapshot files, const Fault& fault = {}) {
             if (old == files.end() || fails(Op::QueryLength, oldName)) continue;
             const bool copyFails = fails(Op::CopyReplacing, oldName);
             const bool removeFails = !copyFails && fails(Op::RemoveFile, oldName);
-            if (!copyFails) files[newName] = {false, old->second.content, false};
+            if (!copyFails) files[newName] = {false, old->second.content};
             if (!copyFails && !removeFails) files.erase(oldName);
             if ((copyFails || removeFails) && fault.stops) return {files, readings};
             break;
@@ -207,11 +207,13 @@ void CheckOneLayout(std::uint32_t seed) {
     }
     if (stops.empty()) {
         EXPECT_EQ(writes.back(), L"We're Done!");
+        EXPECT_EQ(run.status.cause, L"");
     } else {
         const std::wstring earlier =
             writes.size() > 1 ? writes[writes.size() - 2] : L"...standing by";
         EXPECT_EQ(writes.back(), earlier + L"  " + std::to_wstring(stops[0].number) + L": " +
                                      stops[0].description);
+        EXPECT_EQ(run.status.cause, stops[0].cause);
     }
     EXPECT_EQ(run.desktop.pointers, fakes::kHourglassThenDefault);
 

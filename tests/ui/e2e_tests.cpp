@@ -310,33 +310,57 @@ TEST_F(ToolRun, AProbeFailureShowsTheFileExistBoxAndTheRunGoesOn) {
     EXPECT_EQ(tool.CloseAndWait(), 0u);
 }
 
-// Exit and WM_CLOSE end with 0 in mouse_click_test.sh and every case here.
-TEST_F(ToolRun, TheCloseBoxEndsTheProcessWithExitCode0) {
+// Closed before any run ended, the program says so to a script: 1602, "cancelled by the user".
+TEST_F(ToolRun, TheCloseBoxEndsTheProcessWithExitCode1602) {
     Tool tool;
     ASSERT_NE(tool.WaitLoaded(), nullptr);
     ASSERT_TRUE(::PostMessageW(tool.Window(), WM_SYSCOMMAND, SC_CLOSE, 0));
-    EXPECT_EQ(tool.ExitCode(10000), 0u);
+    EXPECT_EQ(tool.ExitCode(10000), 1602u);
     EXPECT_FALSE(::IsWindow(tool.Window()));
     EXPECT_FALSE(fs::exists(InstallUnder(kX86))) << "ending started a run";
 }
 
+// A second copy brings the first to the front and ends with 1618, "already running". One that
+// finds the first without a window (ending, or in another session) waits for it a few seconds,
+// then opens; if it does not end, the start says so.
 TEST_F(ToolRun, ASecondCopyGivesWayToTheFirst) {
-    Tool first;
-    ASSERT_NE(first.WaitLoaded(), nullptr);
     {
-        Tool second;
-        EXPECT_EQ(second.ExitCode(10000), 0u);
+        Tool first;
+        ASSERT_NE(first.WaitLoaded(), nullptr);
+        {
+            Tool second;
+            EXPECT_EQ(second.ExitCode(10000), 1618u);
+        }
+        std::size_t windows = 0;
+        for (HWND window = nullptr;
+             (window = ::FindWindowExW(nullptr, window, L"frmUpdate", nullptr)) != nullptr;) {
+            ++windows;
+        }
+        EXPECT_EQ(windows, 1u);
+        EXPECT_FALSE(first.ExitCode(0));
+        EXPECT_EQ(first.Status(), L"...standing by");
+        EXPECT_EQ(first.Run(), L"We're Done!");
+        EXPECT_EQ(first.CloseAndWait(), 0u);
     }
-    std::size_t windows = 0;
-    for (HWND window = nullptr;
-         (window = ::FindWindowExW(nullptr, window, L"frmUpdate", nullptr)) != nullptr;) {
-        ++windows;
+    platform::UniqueHandle ending(
+        ::CreateMutexW(nullptr, TRUE, L"Global\\UpdateTutorialPath.ZV_CheckFiles"));
+    ASSERT_TRUE(ending);
+    {
+        Tool waiting;
+        ::Sleep(1000);
+        EXPECT_EQ(driver::FindMainWindow(), nullptr);
+        ::ReleaseMutex(ending.get());
+        ASSERT_NE(waiting.WaitLoaded(), nullptr);
+        EXPECT_EQ(waiting.CloseAndWait(), 1602u);
     }
-    EXPECT_EQ(windows, 1u);
-    EXPECT_FALSE(first.ExitCode(0));
-    EXPECT_EQ(first.Status(), L"...standing by");
-    EXPECT_EQ(first.Run(), L"We're Done!");
-    EXPECT_EQ(first.CloseAndWait(), 0u);
+    ASSERT_EQ(::WaitForSingleObject(ending.get(), 0), WAIT_OBJECT_0);
+    Tool told;
+    HWND box = nullptr;
+    EXPECT_TRUE(driver::WaitUntil(
+        [&] { return (box = ::FindWindowW(L"#32770", L"Update ZorvelPro")) != nullptr; }, 10000));
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(told.ExitCode(10000), 1618u);
+    ::ReleaseMutex(ending.get());
 }
 
 }  // namespace

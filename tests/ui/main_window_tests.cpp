@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
+#include <oleacc.h>
 
 #include <gtest/gtest.h>
 
@@ -49,7 +50,10 @@ class RecordingFiles final : public platform::FileSystem {
     Result<std::wstring> FindFirstEntry(const std::wstring&, std::uint32_t) override {
         return std::wstring();
     }
-    Result<void> MakeFolder(const std::wstring&) override { return {}; }
+    Result<void> MakeFolder(const std::wstring&) override {
+        stateDuringRun = ::SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
+        return {};
+    }
     Result<void> CopyReplacing(const std::wstring&, const std::wstring&) override {
         return copyFailure ? Result<void>(*copyFailure) : Result<void>();
     }
@@ -61,7 +65,76 @@ class RecordingFiles final : public platform::FileSystem {
     std::vector<std::wstring> probes;
     std::wstring oldCopy;
     std::optional<RuntimeError> copyFailure;
+    EXECUTION_STATE stateDuringRun = 0;
 };
+
+// Stands in for the system's accessibility annotations, which Wine lacks: registered in this
+// process, it comes before the system's. Records the status line's live setting and description.
+class Annotations final : public IAccPropServices, public IClassFactory {
+  public:
+    static constexpr CLSID kClass = {
+        0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
+    static constexpr MSAAPROPID kLiveSetting = {
+        0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
+
+    HRESULT WINAPI QueryInterface(REFIID iid, void** object) override {
+        *object = iid == __uuidof(IClassFactory) ? static_cast<IClassFactory*>(this)
+                                                 : static_cast<void*>(this);
+        return S_OK;
+    }
+    ULONG WINAPI AddRef() override { return 2; }
+    ULONG WINAPI Release() override { return 1; }
+    HRESULT WINAPI CreateInstance(IUnknown*, REFIID, void** object) override {
+        *object = static_cast<IAccPropServices*>(this);
+        return S_OK;
+    }
+    HRESULT WINAPI LockServer(BOOL) override { return S_OK; }
+
+    HRESULT WINAPI SetHwndProp(HWND, DWORD, DWORD, MSAAPROPID property, VARIANT value) override {
+        live = property == kLiveSetting ? value.lVal : live;
+        return S_OK;
+    }
+    HRESULT WINAPI SetHwndPropStr(HWND, DWORD, DWORD, MSAAPROPID, LPCWSTR text) override {
+        description = text;
+        return S_OK;
+    }
+    HRESULT WINAPI ClearHwndProps(HWND, DWORD, DWORD, const MSAAPROPID*, int) override {
+        description.clear();
+        return S_OK;
+    }
+    HRESULT WINAPI SetPropValue(const BYTE*, DWORD, MSAAPROPID, VARIANT) override { return E_NOTIMPL; }
+    HRESULT WINAPI SetPropServer(const BYTE*, DWORD, const MSAAPROPID*, int, IAccPropServer*,
+                                 AnnoScope) override {
+        return E_NOTIMPL;
+    }
+    HRESULT WINAPI ClearProps(const BYTE*, DWORD, const MSAAPROPID*, int) override { return E_NOTIMPL; }
+    HRESULT WINAPI SetHwndPropServer(HWND, DWORD, DWORD, const MSAAPROPID*, int, IAccPropServer*,
+                                     AnnoScope) override {
+        return E_NOTIMPL;
+    }
+    HRESULT WINAPI ComposeHwndIdentityString(HWND, DWORD, DWORD, BYTE**, DWORD*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT WINAPI DecomposeHwndIdentityString(const BYTE*, DWORD, HWND*, DWORD*, DWORD*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT WINAPI SetHmenuProp(HMENU, DWORD, MSAAPROPID, VARIANT) override { return E_NOTIMPL; }
+    HRESULT WINAPI SetHmenuPropStr(HMENU, DWORD, MSAAPROPID, LPCWSTR) override { return E_NOTIMPL; }
+    HRESULT WINAPI SetHmenuPropServer(HMENU, DWORD, const MSAAPROPID*, int, IAccPropServer*,
+                                      AnnoScope) override {
+        return E_NOTIMPL;
+    }
+    HRESULT WINAPI ClearHmenuProps(HMENU, DWORD, const MSAAPROPID*, int) override { return E_NOTIMPL; }
+    HRESULT WINAPI ComposeHmenuIdentityString(HMENU, DWORD, BYTE**, DWORD*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT WINAPI DecomposeHmenuIdentityString(const BYTE*, DWORD, HMENU*, DWORD*) override {
+        return E_NOTIMPL;
+    }
+
+    LONG live = 0;
+    std::wstring description;
+} g_annotations;
 
 struct Box {
     int left, top, width, height;
@@ -121,6 +194,9 @@ class MainWindowTest : public ::testing::Test {
         // As the tool's manifest declares, so that the window sees the real resolution.
         driver::BecomeDpiAware();
         ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        DWORD registration = 0;
+        ::CoRegisterClassObject(Annotations::kClass, static_cast<IClassFactory*>(&g_annotations),
+                                CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &registration);
     }
 
     void SetUp() override {
@@ -430,6 +506,9 @@ TEST_F(MainWindowTest, EachClickOnBeginIsOneRunAndTheLastTextStays) {
     for (long run = 1; run <= 2; ++run) {
         ::SendMessageW(Control(ControlId::cmdBegin), BM_CLICK, 0, 0);
         EXPECT_EQ(files_.Runs(), run);
+        // The system stays awake for the run, and only for it.
+        EXPECT_EQ(files_.stateDuringRun, ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
+        EXPECT_EQ(::SetThreadExecutionState(ES_CONTINUOUS), ES_CONTINUOUS);
         EXPECT_EQ(window_.Read(), L"We're Done!");
         EXPECT_EQ(TextOf(Control(ControlId::lblNotify)), L"We're Done!");
         EXPECT_EQ(desktop_.OverrideCursor(), nullptr);
@@ -459,13 +538,16 @@ TEST_F(MainWindowTest, StatusLineKeepsAnyTextExactlyWithinItsBox) {
         std::wstring(5000, L'x') + L" " + std::wstring(300, L'y'),
         L"line one\r\nline two\r\nline three\r\nline four"};
     for (const std::wstring& text : texts) {
-        window_.Write(text);
+        window_.Write(text, {});
         EXPECT_EQ(window_.Read(), text);
         EXPECT_EQ(TextOf(Control(ControlId::lblNotify)), text);
         ::UpdateWindow(Main());
         EXPECT_TRUE(desktop_.ProcessPendingEvents());
         EXPECT_EQ(BoxInClient(ControlId::lblNotify), before) << "the box never grows";
     }
+    // What fits at no size is drawn at the smallest legible one, 8 pt, and no smaller.
+    window_.Write(texts[2], {});
+    EXPECT_EQ(-FontOf(ControlId::lblNotify).lfHeight, ::MulDiv(8, window_.Dpi(), 72));
 }
 
 // Every report of an error that the tool describes itself, for the longest
@@ -508,9 +590,13 @@ TEST_F(MainWindowTest, EveryErrorReportShowsInFull) {
             EXPECT_LE(needed.right, box.right);
             EXPECT_LE(needed.bottom, box.bottom);
             EXPECT_EQ(StatusTip(), failed ? report + L"\r\n" + files_.copyFailure->cause : report);
+            // A screen reader announces the status line, politely, with the cause.
+            EXPECT_EQ(g_annotations.live, 1);
+            EXPECT_EQ(g_annotations.description,
+                      failed ? report + L"\r\n" + files_.copyFailure->cause : L"");
         }
     }
-    window_.Write(L"...standing by");
+    window_.Write(L"...standing by", {});
     EXPECT_EQ(StatusTip(), L"...standing by");
 }
 

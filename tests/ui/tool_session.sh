@@ -49,9 +49,10 @@ inside() { # control [inset]
     read -r l t r b < <(drive rect "$1") || return 1
     echo "$((l + i)) $((t + i)) $((r - l - 2 * i)) $((b - t - 2 * i))"
 }
-# Starts the tool in the background (its process is $tool) and waits until it is loaded.
+# Starts the tool in the background (its process is $tool; run under $tool_tracer, if set, such
+# as strace) and waits until it is loaded.
 start_tool() {
-    wine_run "$exe" &
+    ${tool_tracer:-} "$here/../../cmake/wine-run.sh" "$state" "$exe" &
     tool=$!
     drive wait-window 30000
 }

@@ -14,6 +14,7 @@
 //   modules             print the path of every module loaded into the tool
 //   announced-run [ms]  press Begin, wait for the run to end, print how many live-region
 //                       events the status line raised (a WinEvent hook), then the status
+//   copy                press Ctrl+C in the window, print what the clipboard then holds
 //
 // Exit codes: 0 success ("We're Done!" for run and wait-finished), 3 the run
 // ended with an error report, 1 failure or timeout, 2 usage.
@@ -201,6 +202,36 @@ int AnnouncedRun(HWND window, DWORD timeoutMs) {
     return driver::IsFinalStatus(status) ? 0 : Fail(L"the run did not end in time");
 }
 
+// As the user would: the window in front, the keys through the system's input.
+int CopyReport(HWND window) {
+    ::SetForegroundWindow(window);
+    const DWORD before = ::GetClipboardSequenceNumber();
+    INPUT keys[4] = {};
+    for (INPUT& key : keys) {
+        key.type = INPUT_KEYBOARD;
+    }
+    keys[0].ki.wVk = keys[3].ki.wVk = VK_CONTROL;
+    keys[1].ki.wVk = keys[2].ki.wVk = 'C';
+    keys[2].ki.dwFlags = keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+    if (!driver::WaitUntil([&] { return ::GetForegroundWindow() == window; }, 2000) ||
+        ::SendInput(4, keys, sizeof(INPUT)) != 4) {
+        return Fail(L"cannot press Ctrl+C in the window");
+    }
+    if (!driver::WaitUntil([&] { return ::GetClipboardSequenceNumber() != before; }, 5000) ||
+        !::OpenClipboard(nullptr)) {
+        return Fail(L"nothing was copied");
+    }
+    const platform::ScopeExit close([] { ::CloseClipboard(); });
+    const HANDLE data = ::GetClipboardData(CF_UNICODETEXT);
+    const auto* text = static_cast<const wchar_t*>(data != nullptr ? ::GlobalLock(data) : nullptr);
+    if (text == nullptr) {
+        return Fail(L"the clipboard holds no text");
+    }
+    Print(text);
+    ::GlobalUnlock(data);
+    return 0;
+}
+
 }  // namespace
 
 int TimedExit(HWND window) {
@@ -273,6 +304,9 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"pointer") {
         return PrintPointer(window);
+    }
+    if (command == L"copy") {
+        return CopyReport(window);
     }
     std::fwprintf(stderr, L"zv_driver: unknown command\n");
     return 2;
