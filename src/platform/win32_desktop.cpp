@@ -118,10 +118,10 @@ void Win32Desktop::RunWhilePainting(const std::function<void()>& operation) {
     // Once the program ends, with its window gone, the operation is waited for without a look
     // at the queue, which would otherwise wake the wait at once for every message left in it.
     for (;;) {
-        const DWORD woken =
-            quitting_ ? WAIT_FAILED
-                      : ::MsgWaitForMultipleObjectsEx(1, &waitFor, kPaintPollMs, QS_ALLINPUT,
-                                                      MWMO_INPUTAVAILABLE);
+        const DWORD woken = quitting_
+                                ? WAIT_FAILED
+                                : ::MsgWaitForMultipleObjectsEx(1, &waitFor, kPaintPollMs,
+                                                                QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (woken == WAIT_OBJECT_0) {
             break;
         }

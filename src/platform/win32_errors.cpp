@@ -52,9 +52,9 @@ Function Find(HMODULE module, const char* name) {
 std::vector<std::wstring> ProgramsHolding(const std::wstring& path) {
     // Loaded for this alone, from the system folder, rather than imported by every start.
     const std::wstring library = SystemFile(L"rstrtmgr.dll");
-    const UniqueModule manager(
-        library.empty() ? nullptr
-                        : ::LoadLibraryExW(library.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    const UniqueModule manager(library.empty() ? nullptr
+                                               : ::LoadLibraryExW(library.c_str(), nullptr,
+                                                                  LOAD_WITH_ALTERED_SEARCH_PATH));
     if (!manager) {
         return {};
     }

@@ -290,7 +290,8 @@ DWORD RenameAside(Operation& operation, const std::wstring& path, Departing& dep
 }
 
 FileStamp StampOf(const BY_HANDLE_FILE_INFORMATION& info) {
-    return {{info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow},
+    return {{info.dwVolumeSerialNumber,
+             (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow},
             (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow,
             std::bit_cast<std::uint64_t>(info.ftLastWriteTime)};
 }
@@ -542,8 +543,9 @@ Result<void> Win32FileSystem::CopyReplacing(const std::wstring& source,
     lastCopied_.reset();
     Operation operation{options_};
     FileStamp stamp;
-    auto copied = RunBlocking(operation, L"Copying " + Quoted(source) + L" to " + Quoted(destination),
-                              [&] { return CopyDurably(operation, bytesCopied_, source, destination, stamp); });
+    auto copied = RunBlocking(
+        operation, L"Copying " + Quoted(source) + L" to " + Quoted(destination),
+        [&] { return CopyDurably(operation, bytesCopied_, source, destination, stamp); });
     if (copied.ok()) {
         lastCopied_ = Copied{source, stamp};
     }

@@ -349,10 +349,9 @@ void MainWindow::ShowProgress() {
 
 // Again whenever the shell makes the button anew, as after a restart of the shell.
 void MainWindow::OnTaskbarButtonCreated() {
-    if (!taskbar_ &&
-        (FAILED(::CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
-                                   IID_PPV_ARGS(taskbar_.GetAddressOf()))) ||
-         FAILED(taskbar_->HrInit()))) {
+    if (!taskbar_ && (FAILED(::CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
+                                                IID_PPV_ARGS(taskbar_.GetAddressOf()))) ||
+                      FAILED(taskbar_->HrInit()))) {
         taskbar_.Reset();
     }
     ShowProgress();

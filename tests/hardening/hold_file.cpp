@@ -13,10 +13,10 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     const std::wstring sharing = argv[2];
-    const DWORD share = sharing == L"none"         ? 0
-                        : sharing == L"read-write" ? FILE_SHARE_READ | FILE_SHARE_WRITE
-                                                   : FILE_SHARE_READ | FILE_SHARE_WRITE |
-                                                         FILE_SHARE_DELETE;
+    const DWORD share = sharing == L"none" ? 0
+                        : sharing == L"read-write"
+                            ? FILE_SHARE_READ | FILE_SHARE_WRITE
+                            : FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     const HANDLE file = ::CreateFileW(argv[1], GENERIC_READ, share, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {

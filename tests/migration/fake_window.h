@@ -71,7 +71,8 @@ class FakeProgress : public migration::WorkProgress {
 // costs the run a first pass of probes.
 struct FakeWindow {
     const FakeWindow& Run(platform::FileSystem& files) {
-        migration::CheckTutorialFiles({files, desktop, status, watchProgress ? &progress : nullptr});
+        migration::CheckTutorialFiles(
+            {files, desktop, status, watchProgress ? &progress : nullptr});
         return *this;
     }
     FakeDesktop desktop;

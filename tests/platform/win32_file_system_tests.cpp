@@ -53,7 +53,8 @@ class Win32FileSystemTest : public ::testing::Test {
         return {std::istreambuf_iterator<char>(in), {}};
     }
 
-    static Win32FileSystem WaitingOneSecond(std::function<DWORD(std::wstring_view)> checkStep = {}) {
+    static Win32FileSystem WaitingOneSecond(
+        std::function<DWORD(std::wstring_view)> checkStep = {}) {
         platform::FileSystemOptions options;
         options.holdWaitMs = 1000;
         options.checkStep = std::move(checkStep);

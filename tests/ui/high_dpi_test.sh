@@ -26,6 +26,6 @@ if check "the tool starts at 120 DPI" start_tool; then
     check "Begin is at 143,201, 101 x 42" test "$(relative cmdBegin)" = "143 201 101 42"
     check "Exit is at 358,296, 160 x 29" test "$(relative cmdExit)" = "358 296 160 29"
     check "the status line is at 24,248, 492 x 43" test "$(relative lblNotify)" = "24 248 492 43"
-    check "the tool ends with exit code 0" test "$(drive close)" = 0
+    check "the tool, closed with no run, ends with exit code 1602" test "$(drive close)" = 1602
 fi
 exit $((failures > 0))
