@@ -3,6 +3,7 @@
 // Which files the tool may act on, decided from what the system reports: tested on any host.
 
 #include <cstdint>
+#include <string_view>
 
 namespace platform {
 
@@ -36,6 +37,38 @@ struct FileStamp {
 constexpr bool Unchanged(const FileStamp& copied, const FileStamp& now) {
     return SameFile(copied.identity, now.identity) && copied.length == now.length &&
            copied.lastWriteTime == now.lastWriteTime;
+}
+
+// The paths that the system resolves an open file and the folder its path names to: in the
+// volume's own form (VOLUME_NAME_NT), and in the drive-letter form, asked only where the other
+// is missing; empty where the system gives none.
+struct FinalPaths {
+    std::wstring_view folderNt, fileNt, folderDos, fileDos;
+};
+
+// Whether the file lies under this name directly in the folder. Compared in the volume's own
+// form, which a volume mounted in a folder without a letter also has; in the drive-letter form
+// only where the system gives no other (Wine). Names are the catalogue's, so ASCII case folds.
+constexpr bool LiesDirectlyIn(const FinalPaths& paths, std::wstring_view name) {
+    const bool inVolumeForm = !paths.folderNt.empty() && !paths.fileNt.empty();
+    const std::wstring_view folder = inVolumeForm ? paths.folderNt : paths.folderDos;
+    const std::wstring_view file = inVolumeForm ? paths.fileNt : paths.fileDos;
+    const std::size_t separator = !folder.empty() && folder.back() != L'\\' ? 1 : 0;
+    if (folder.empty() || file.size() != folder.size() + separator + name.size() ||
+        (separator != 0 && file[folder.size()] != L'\\')) {
+        return false;
+    }
+    const auto fold = [](wchar_t c) { return c >= L'a' && c <= L'z' ? c - L'a' + L'A' : c; };
+    const auto same = [&](std::wstring_view a, std::wstring_view b) {
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            if (fold(a[i]) != fold(b[i])) {
+                return false;
+            }
+        }
+        return true;
+    };
+    return same(folder, file.substr(0, folder.size())) &&
+           same(name, file.substr(folder.size() + separator));
 }
 
 }  // namespace platform

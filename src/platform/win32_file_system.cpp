@@ -108,7 +108,6 @@ std::wstring FinalPath(HANDLE file, DWORD volumeForm) {
 
 // Whether the open file lies, under the path's own name, directly in the folder
 // that the path's folder resolves to (an administrator may have moved it).
-// Compared in the volume's own form; where Wine cannot give it, by drive letter.
 bool ResolvesTo(HANDLE file, const std::wstring& path) {
     const std::size_t slash = path.find_last_of(L'\\');
     if (slash == std::wstring::npos) {
@@ -117,21 +116,16 @@ bool ResolvesTo(HANDLE file, const std::wstring& path) {
     const UniqueFile folder(::CreateFileW(path.substr(0, slash + 1).c_str(), FILE_READ_ATTRIBUTES,
                                           kShareAll, nullptr, OPEN_EXISTING,
                                           FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    for (const DWORD form : {VOLUME_NAME_NT, VOLUME_NAME_DOS}) {
-        std::wstring expected = folder ? FinalPath(folder.get(), form) : std::wstring();
-        const std::wstring actual = FinalPath(file, form);
-        if (expected.empty() || actual.empty()) {
-            continue;
-        }
-        if (expected.back() != L'\\') {
-            expected += L'\\';
-        }
-        expected += path.substr(slash + 1);
-        return ::CompareStringOrdinal(expected.c_str(), static_cast<int>(expected.size()),
-                                      actual.c_str(), static_cast<int>(actual.size()),
-                                      TRUE) == CSTR_EQUAL;
+    if (!folder) {
+        return false;
     }
-    return false;
+    const std::wstring folderNt = FinalPath(folder.get(), VOLUME_NAME_NT);
+    const std::wstring fileNt = FinalPath(file, VOLUME_NAME_NT);
+    const bool inVolumeForm = !folderNt.empty() && !fileNt.empty();
+    const std::wstring folderDos = inVolumeForm ? L"" : FinalPath(folder.get(), VOLUME_NAME_DOS);
+    const std::wstring fileDos = inVolumeForm ? L"" : FinalPath(file, VOLUME_NAME_DOS);
+    return LiesDirectlyIn({folderNt, fileNt, folderDos, fileDos},
+                          std::wstring_view(path).substr(slash + 1));
 }
 
 // All zero where the system cannot tell.
@@ -281,7 +275,8 @@ DWORD RenameAside(Operation& operation, const std::wstring& path, Departing& dep
         return failed;
     }
     departing.attributes = MakeWritable(departing.file.get());
-    if (!RenameThrough(departing.file.get(), path + kRemovalSuffix, false)) {
+    if (!Allows(operation.options, L"aside") ||
+        !RenameThrough(departing.file.get(), path + kRemovalSuffix, false)) {
         const DWORD failed = LastError();
         departing.Stay();
         return failed;

@@ -22,7 +22,7 @@ struct FileSystemOptions {
     // How long a copy or a deletion waits, in all, for other programs to let go of its files.
     DWORD holdWaitMs = 10000;
     // Asked before a copy's "create" of its temporary, each "read", the last "flush" and the
-    // "rename"; a code other than ERROR_SUCCESS fails the step with it.
+    // "rename", and before a file moves "aside"; a code other than ERROR_SUCCESS fails the step.
     std::function<DWORD(std::wstring_view step)> checkStep;
 };
 

@@ -53,11 +53,13 @@ double Luminance(COLORREF colour) {
 // Text reads on white at a contrast of 4.5:1 or more.
 bool ReadsOnWhite(COLORREF text) { return 1.05 / (Luminance(text) + 0.05) >= 4.5; }
 
-bool HighContrast() {
+// The high-contrast flags, or none where the system does not tell.
+DWORD HighContrastFlags() {
     HIGHCONTRASTW contrast{};
     contrast.cbSize = sizeof(contrast);
-    return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
-           (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+    return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0)
+               ? contrast.dwFlags
+               : 0;
 }
 
 // comctl32 is loaded already, by the buttons: taken from there rather than
@@ -116,8 +118,9 @@ void TrimSystemMenu(HWND window) {
 
 }  // namespace
 
-bool NeedsSystemColours(bool highContrast, COLORREF windowText, COLORREF buttonText) {
-    return highContrast || !ReadsOnWhite(windowText) || !ReadsOnWhite(buttonText);
+bool NeedsSystemColours(DWORD highContrastFlags, COLORREF windowText, COLORREF buttonText) {
+    return (highContrastFlags & HCF_HIGHCONTRASTON) != 0 || !ReadsOnWhite(windowText) ||
+           !ReadsOnWhite(buttonText);
 }
 
 bool MainWindow::RegisterWindowClass(HINSTANCE instance) {
@@ -242,7 +245,7 @@ void MainWindow::ShowWholeStatus(bool add) {
 
 // White, which blends with the picture, unless the text needs the system's colours.
 void MainWindow::ApplyColourScheme() {
-    systemColours_ = NeedsSystemColours(HighContrast(), ::GetSysColor(COLOR_WINDOWTEXT),
+    systemColours_ = NeedsSystemColours(HighContrastFlags(), ::GetSysColor(COLOR_WINDOWTEXT),
                                         ::GetSysColor(COLOR_BTNTEXT));
     backBrush_.reset(::CreateSolidBrush(BackColour()));
 }

@@ -20,8 +20,9 @@ struct IAccPropServices;
 
 namespace ui {
 
-// Unless high contrast is on or the system's text would not read on white, labels are white.
-bool NeedsSystemColours(bool highContrast, COLORREF windowText, COLORREF buttonText);
+// Unless high contrast is on (SPI_GETHIGHCONTRAST's flags) or the system's text would not read on
+// white, labels are white.
+bool NeedsSystemColours(DWORD highContrastFlags, COLORREF windowText, COLORREF buttonText);
 
 // frmUpdate, the tool's only window: the run's status line and progress.
 class MainWindow final : public migration::StatusLine, public migration::WorkProgress {

@@ -58,6 +58,29 @@ TEST(FileIdentity, OnlyNameSurrogatesRedirectAndOnlyTheSameFileMatches) {
     EXPECT_FALSE(platform::Unchanged(kCopied, {{0x1234ABCD, 7}, 4096, kCopied.lastWriteTime}));
 }
 
+// A file lies where its path says when both resolve to the same folder.
+TEST(FileIdentity, AFileLiesWhereItsPathSaysInTheVolumesOwnForm) {
+    using platform::LiesDirectlyIn;
+    const std::wstring tutorials = L"\\Device\\HarddiskVolume3\\Zorvel Pro\\Tutorials";
+    EXPECT_TRUE(
+        LiesDirectlyIn({tutorials, tutorials + L"\\v3_zent.AVI", L"", L""}, L"V3_Zent.avi"));
+    // A disk mounted in the folder has no drive letter: only its own form names it.
+    EXPECT_TRUE(LiesDirectlyIn(
+        {L"\\Device\\HarddiskVolume7\\", L"\\Device\\HarddiskVolume7\\V3_Zent.avi", L"", L""},
+        L"V3_Zent.avi"));
+    // A link followed elsewhere, another name, a folder below.
+    for (const std::wstring& reached :
+         {std::wstring(L"\\Device\\HarddiskVolume3\\outside\\V3_Zent.avi"),
+          tutorials + L"\\notes.txt", tutorials + L"\\V3\\Zent.avi", tutorials + L"_V3_Zent.avi"}) {
+        EXPECT_FALSE(LiesDirectlyIn({tutorials, reached, L"", L""}, L"V3_Zent.avi"))
+            << std::string(reached.begin(), reached.end());
+    }
+    // Where the system gives no volume form (Wine), the drive letter's.
+    const std::wstring lettered = L"\\\\?\\C:\\Program Files (x86)\\Zorvel Pro\\Tutorials";
+    EXPECT_TRUE(LiesDirectlyIn({L"", L"", lettered, lettered + L"\\V3_Zent.avi"}, L"V3_Zent.avi"));
+    EXPECT_FALSE(LiesDirectlyIn({}, L"V3_Zent.avi")) << "nothing known, nothing trusted";
+}
+
 // A service's window station, where a deployment tool runs programs, shows no window.
 TEST(Desktop, WindowsAreSeenOnlyOnAVisibleWindowStation) {
     EXPECT_TRUE(platform::WindowsCanBeSeen(true, 0x0001));

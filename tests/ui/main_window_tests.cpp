@@ -635,10 +635,12 @@ TEST_F(MainWindowTest, TheHourglassShowsOverEveryControlUntilTheDefaultPointer) 
 TEST(ColourScheme, SystemColoursInHighContrastOrForFaintText) {
     constexpr COLORREF kBlack = RGB(0, 0, 0), kReads = RGB(118, 118, 118),
                        kFaint = RGB(119, 119, 119);
-    EXPECT_FALSE(ui::NeedsSystemColours(false, kBlack, kReads));
-    EXPECT_TRUE(ui::NeedsSystemColours(true, kBlack, kBlack));
-    EXPECT_TRUE(ui::NeedsSystemColours(false, kFaint, kBlack));
-    EXPECT_TRUE(ui::NeedsSystemColours(false, kBlack, kFaint));
+    EXPECT_FALSE(ui::NeedsSystemColours(0, kBlack, kReads));
+    EXPECT_FALSE(ui::NeedsSystemColours(HCF_AVAILABLE | HCF_HOTKEYACTIVE, kBlack, kBlack))
+        << "high contrast available, not on";
+    EXPECT_TRUE(ui::NeedsSystemColours(HCF_HIGHCONTRASTON | HCF_AVAILABLE, kBlack, kBlack));
+    EXPECT_TRUE(ui::NeedsSystemColours(0, kFaint, kBlack));
+    EXPECT_TRUE(ui::NeedsSystemColours(0, kBlack, kFaint));
 }
 
 }  // namespace
