@@ -68,6 +68,9 @@ if ((findings + broken)); then
     ((findings)) || cat "$out/tidy"
 fi
 summary+=("clang-tidy: $findings finding(s) in ${#tidied[@]} files (mingw x86_64), $broken file(s) failing")
+# The faults of scripts/mutants.sh must still be in the code, word for word.
+bash scripts/mutants.sh --check >"$out/mutants" 2>&1 || { failed=1; cat "$out/mutants"; }
+summary+=("mutants:   $(tail -1 "$out/mutants" | sed 's/^mutants: //')")
 summary+=("took ${SECONDS}s")
 printf 'lint: %s\n' "${summary[@]}"
 exit "$failed"
