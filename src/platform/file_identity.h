@@ -2,7 +2,9 @@
 
 // Which files the tool may act on, decided from what the system reports: tested on any host.
 
+#include <algorithm>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace platform {
@@ -49,26 +51,16 @@ struct FinalPaths {
 // Whether the file lies under this name directly in the folder. Compared in the volume's own
 // form, which a volume mounted in a folder without a letter also has; in the drive-letter form
 // only where the system gives no other (Wine). Names are the catalogue's, so ASCII case folds.
-constexpr bool LiesDirectlyIn(const FinalPaths& paths, std::wstring_view name) {
+inline bool LiesDirectlyIn(const FinalPaths& paths, std::wstring_view name) {
     const bool inVolumeForm = !paths.folderNt.empty() && !paths.fileNt.empty();
-    const std::wstring_view folder = inVolumeForm ? paths.folderNt : paths.folderDos;
+    std::wstring expected(inVolumeForm ? paths.folderNt : paths.folderDos);
     const std::wstring_view file = inVolumeForm ? paths.fileNt : paths.fileDos;
-    const std::size_t separator = !folder.empty() && folder.back() != L'\\' ? 1 : 0;
-    if (folder.empty() || file.size() != folder.size() + separator + name.size() ||
-        (separator != 0 && file[folder.size()] != L'\\')) {
-        return false;
+    if (!expected.empty() && expected.back() != L'\\') {
+        expected += L'\\';
     }
+    expected += name;
     const auto fold = [](wchar_t c) { return c >= L'a' && c <= L'z' ? c - L'a' + L'A' : c; };
-    const auto same = [&](std::wstring_view a, std::wstring_view b) {
-        for (std::size_t i = 0; i < a.size(); ++i) {
-            if (fold(a[i]) != fold(b[i])) {
-                return false;
-            }
-        }
-        return true;
-    };
-    return same(folder, file.substr(0, folder.size())) &&
-           same(name, file.substr(folder.size() + separator));
+    return expected.size() > name.size() && std::ranges::equal(expected, file, {}, fold, fold);
 }
 
 }  // namespace platform

@@ -10,16 +10,6 @@
 
 namespace platform {
 
-// Keeps the system from sleeping while it lives, as a run's work is under way; the display
-// may still turn off.
-class KeepAwake {
-  public:
-    KeepAwake() noexcept { ::SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED); }
-    KeepAwake(const KeepAwake&) = delete;
-    KeepAwake& operator=(const KeepAwake&) = delete;
-    ~KeepAwake() { ::SetThreadExecutionState(ES_CONTINUOUS); }
-};
-
 // The desktop services on the message queue of the user-interface thread, its only user.
 class Win32Desktop final : public Desktop {
   public:

@@ -44,24 +44,21 @@ RuntimeError RuntimeErrorFromWin32(DWORD code, const std::wstring& operation) {
     return error;
 }
 
-template <class Function>
-Function Find(HMODULE module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
-}
-
 std::vector<std::wstring> ProgramsHolding(const std::wstring& path) {
     // Loaded for this alone, from the system folder, rather than imported by every start.
     const std::wstring library = SystemFile(L"rstrtmgr.dll");
     const UniqueModule manager(library.empty() ? nullptr
                                                : ::LoadLibraryExW(library.c_str(), nullptr,
                                                                   LOAD_WITH_ALTERED_SEARCH_PATH));
-    if (!manager) {
-        return {};
-    }
-    const auto start = Find<decltype(&::RmStartSession)>(manager.get(), "RmStartSession");
-    const auto add = Find<decltype(&::RmRegisterResources)>(manager.get(), "RmRegisterResources");
-    const auto list = Find<decltype(&::RmGetList)>(manager.get(), "RmGetList");
-    const auto end = Find<decltype(&::RmEndSession)>(manager.get(), "RmEndSession");
+    const auto find = [&](const char* name) {
+        return manager ? reinterpret_cast<void (*)()>(::GetProcAddress(manager.get(), name))
+                       : nullptr;
+    };
+    const auto start = reinterpret_cast<decltype(&::RmStartSession)>(find("RmStartSession"));
+    const auto add =
+        reinterpret_cast<decltype(&::RmRegisterResources)>(find("RmRegisterResources"));
+    const auto list = reinterpret_cast<decltype(&::RmGetList)>(find("RmGetList"));
+    const auto end = reinterpret_cast<decltype(&::RmEndSession)>(find("RmEndSession"));
     DWORD session = 0;
     WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
     if (!start || !add || !list || !end || start(&session, 0, key) != ERROR_SUCCESS) {
@@ -69,26 +66,22 @@ std::vector<std::wstring> ProgramsHolding(const std::wstring& path) {
     }
     const ScopeExit endSession([&] { end(session); });
     LPCWSTR files[] = {path.c_str()};
+    // Asked once for the count, then for the list.
+    UINT needed = 0;
+    UINT count = 0;
+    DWORD reasons = 0;
     std::vector<RM_PROCESS_INFO> found;
-    if (add(session, 1, files, 0, nullptr, 0, nullptr) != ERROR_SUCCESS) {
+    if (add(session, 1, files, 0, nullptr, 0, nullptr) != ERROR_SUCCESS ||
+        list(session, &needed, &count, nullptr, &reasons) != ERROR_MORE_DATA) {
         return {};
     }
-    // Asked again while the list grows between the calls.
-    for (DWORD result = ERROR_MORE_DATA; result == ERROR_MORE_DATA;) {
-        UINT needed = 0;
-        auto count = static_cast<UINT>(found.size());
-        DWORD reasons = 0;
-        result = list(session, &needed, &count, found.data(), &reasons);
-        if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA) {
-            return {};
-        }
-        found.resize(result == ERROR_SUCCESS ? count : needed);
-    }
+    found.resize(count = needed);
     std::vector<std::wstring> names;
-    for (const RM_PROCESS_INFO& process : found) {
-        const std::wstring name = process.strAppName;
-        if (!name.empty() && std::ranges::find(names, name) == names.end()) {
-            names.push_back(name);
+    if (list(session, &needed, &count, found.data(), &reasons) == ERROR_SUCCESS) {
+        for (UINT i = 0; i < count; ++i) {
+            if (std::ranges::find(names, found[i].strAppName) == names.end()) {
+                names.emplace_back(found[i].strAppName);
+            }
         }
     }
     return names;

@@ -25,32 +25,15 @@ constexpr int kExitAnotherCopy = ERROR_INSTALL_ALREADY_RUNNING;
 // A copy that is ending a run takes well under a second; a few seconds cover a busy machine.
 constexpr DWORD kWaitForEndingCopyMs = 5000;
 
-// Run as a service, as deployment tools run programs, the window would open where nobody sees it.
-bool WindowsCanBeSeen() {
-    USEROBJECTFLAGS flags{};
-    const bool known = ::GetUserObjectInformationW(::GetProcessWindowStation(), UOI_FLAGS, &flags,
-                                                   sizeof flags, nullptr) != FALSE;
-    return platform::WindowsCanBeSeen(known, flags.dwFlags);
-}
-
-bool BringRunningCopyToFront() {
-    const HWND running =
-        ::FindWindowW(ui::kFrmUpdate.className.data(), ui::kFrmUpdate.title.data());
-    if (running != nullptr) {
-        if (::IsIconic(running)) {
-            ::ShowWindow(running, SW_RESTORE);
-        }
-        ::SetForegroundWindow(running);
-    }
-    return running != nullptr;
-}
-
-// The running copy's window is brought to the front. A copy without a window here is ending, or
+// The running copy's window comes to the front. A copy without a window here is ending, or
 // runs in another session: it is waited for a few seconds, then the user is told. True once the
 // mutex is this copy's.
 bool TakeTurn(HANDLE instanceMutex) {
     for (DWORD waited = 0; waited < kWaitForEndingCopyMs; waited += 100) {
-        if (BringRunningCopyToFront()) {
+        if (const HWND running =
+                ::FindWindowW(ui::kFrmUpdate.className.data(), ui::kFrmUpdate.title.data())) {
+            ::ShowWindow(running, ::IsIconic(running) ? SW_RESTORE : SW_SHOW);
+            ::SetForegroundWindow(running);
             return false;
         }
         const DWORD woken = ::WaitForSingleObject(instanceMutex, 100);
@@ -97,7 +80,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     RestrictDllSearch();
     EnforceRedirectionTrust();
 
-    if (!WindowsCanBeSeen()) {
+    // Run as a service, as deployment tools run programs, the window would open where nobody
+    // sees it, and hold the mutex for ever.
+    USEROBJECTFLAGS station{};
+    if (!platform::WindowsCanBeSeen(
+            ::GetUserObjectInformationW(::GetProcessWindowStation(), UOI_FLAGS, &station,
+                                        sizeof station, nullptr) != FALSE,
+            station.dwFlags)) {
         return kExitNoVisibleDesktop;
     }
     // Owned by this thread, the last of the program to end.

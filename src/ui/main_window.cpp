@@ -475,7 +475,9 @@ void MainWindow::OnBegin() {
     }
     running_ = true;
     platform::ScopeExit finished([this] { running_ = false; });
-    const platform::KeepAwake awake;
+    // The system stays awake while the run works; the display may still turn off.
+    ::SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
+    const platform::ScopeExit mayRest([] { ::SetThreadExecutionState(ES_CONTINUOUS); });
     // The run reports its own failures; this catches a fault in the reporting.
     const auto stop = [this](const platform::RuntimeError& fault) {
         desktop_.SetMousePointer(platform::kPointerDefault);

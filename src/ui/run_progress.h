@@ -15,25 +15,21 @@ class RunProgress {
   public:
     // A run begins that will move totalBytes, when copies have written copiedBytes in all.
     void Start(std::uint64_t copiedBytes, std::uint64_t totalBytes) {
-        start_ = copiedBytes;
-        total_ = totalBytes;
-        moved_ = 0;
         state_ = totalBytes != 0 ? ProgressState::Normal : ProgressState::None;
+        start_ = copiedBytes;
+        moved_ = 0;
+        total_ = totalBytes;
     }
-
-    // Bytes copied by then, in all.
+    // Bytes copied by now, in all.
     void Update(std::uint64_t copiedBytes) {
-        if (state_ == ProgressState::Normal) {
-            moved_ = std::min(copiedBytes - start_, total_);
-        }
+        moved_ = state_ == ProgressState::Normal ? std::min(copiedBytes - start_, total_) : moved_;
     }
-
-    // A failed run shows as such, where it stopped, until the next run starts.
+    // A failed run shows as such, where it stopped (full where nothing was to move), until the
+    // next run starts.
     void Finish(migration::RunEnd end) {
         state_ = end == migration::RunEnd::Failed ? ProgressState::Error : ProgressState::None;
-        if (state_ == ProgressState::Error && total_ == 0) {
-            moved_ = total_ = 1;
-        }
+        moved_ = total_ == 0 ? 1 : moved_;
+        total_ = total_ == 0 ? 1 : total_;
     }
 
     ProgressState State() const { return state_; }

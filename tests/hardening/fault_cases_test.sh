@@ -240,15 +240,14 @@ while time.monotonic() < deadline:
         if os.stat(sys.argv[1]).st_size == int(sys.argv[2]): break
     except FileNotFoundError:
         pass' "$tutorials/ZV_Brasol.avi.copying" $((1500 << 20))
-read -r gone ended < <(drive exit)
+read -r gone ended exit_code < <(drive exit)
 wait "$tool"
-exit_code=$?
 tool=
 check "Exit during the last flush: the window gone in ${gone:-?} ms (< 100), the program in ${ended:-?} ms (< 1000)" \
     test "${gone:-999}" -lt 100 -a "${ended:-9999}" -lt 1000
 check "Exit during the last flush: every tutorial whole, nothing left beside it" verify "$tutorials"
 check "Exit during the last flush: exit code $exit_code (1602, no run ended), the next tutorial not moved" \
-    eval '((exit_code == 1602)) && [ ! -e "$tutorials/ZV_Tindel.avi" ]'
+    eval '[ "$exit_code" = 1602 ] && [ ! -e "$tutorials/ZV_Tindel.avi" ]'
 
 restore
 seed V3_Tindel.avi && truncate -s 4500M "$tutorials/V3_Brasol.avi" && remember "$tutorials"

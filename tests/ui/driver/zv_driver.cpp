@@ -8,7 +8,8 @@
 //   rect NAME           print "left top right bottom" on the screen (physical pixels) of
 //                       cmdBegin, cmdExit, lblNotify, window or client
 //   close               close the window, wait for the process, print its exit code
-//   exit                press Exit; print the ms until the window is gone and the process ended
+//   exit                press Exit; print the ms until the window is gone and the process ended,
+//                       and its exit code
 //   pointer             move the pointer over the status line, let the tool set its
 //                       cursor, print "arrow", "wait" or "other" and the cursor handle
 //   modules             print the path of every module loaded into the tool
@@ -246,7 +247,10 @@ int TimedExit(HWND window) {
     if (!gone || ::WaitForSingleObject(process.get(), 10000) != WAIT_OBJECT_0) {
         return Fail(L"the window or the process did not end");
     }
-    Print(std::to_wstring(goneMs) + L" " + std::to_wstring(::GetTickCount64() - start));
+    DWORD exitCode = 0;
+    ::GetExitCodeProcess(process.get(), &exitCode);
+    Print(std::to_wstring(goneMs) + L" " + std::to_wstring(::GetTickCount64() - start) + L" " +
+          std::to_wstring(exitCode));
     return 0;
 }
 
