@@ -38,7 +38,7 @@ src/platform/file_identity.h  =>      return first.fileIndex != 0 && first.volum
 src/platform/file_identity.h  =>      return (attributes & kAttributeReparsePoint) != 0 && (reparseTag & 0x20000000u) != 0;  =>      return false;  =>  a junction or symbolic link reparse point is read as a file
 src/platform/desktop.h  =>      return !flagsKnown || (flags & kVisible) != 0;  =>      return true;  =>  a window is shown where nobody sees it
 src/platform/runtime_error.h  =>          held += (held.empty() ? L" Held by: " : L", ") + name;  =>          static_cast<void>(name);  =>  the programs that hold a file are not named
-src/platform/win32_desktop.h  =>      ~KeepAwake() { ::SetThreadExecutionState(ES_CONTINUOUS); }  =>      ~KeepAwake() {}  =>  the power request is never cleared
+src/ui/main_window.cpp  =>      const platform::ScopeExit mayRest([] { ::SetThreadExecutionState(ES_CONTINUOUS); });  =>      const platform::ScopeExit mayRest([] {});  =>  the power request is never cleared
 src/platform/win32_desktop.cpp  =>  void Win32Desktop::StopWork() {  =>  void Win32Desktop::StopWork() { return;  =>  the session's end does not stop the copy
 src/platform/win32_desktop.cpp  =>          const DWORD woken = quitting_  =>          const DWORD woken = false  =>  the window's thread spins while it quits
 src/ui/main_window.cpp  =>      const std::wstring whole = WholeStatus();  =>      const std::wstring whole = statusText_;  =>  Ctrl+C copies the status text without its cause
@@ -48,7 +48,7 @@ src/ui/main_window.cpp  =>      ::PostQuitMessage(running_ ? kExitNoRunEnded : e
 src/ui/main_window.cpp  =>      return (highContrastFlags & HCF_HIGHCONTRASTON) != 0 || !ReadsOnWhite(windowText) ||  =>      return !ReadsOnWhite(windowText) ||  =>  high contrast is ignored
 src/ui/main_window.cpp  =>  size <= kNotifyLegibleHundredthsOfPoint  =>  size < kNotifyLegibleHundredthsOfPoint  =>  the status font shrinks below 8 pt
 src/ui/main_window.cpp  =>      if (running_) {  =>      if (false) {  =>  a click let through by a run's event pass starts a nested run
-src/ui/run_progress.h  =>              moved_ = std::min(copiedBytes - start_, total_);  =>              moved_ = std::min(copiedBytes, total_);  =>  the taskbar counts from the program's start, not the run's
+src/ui/run_progress.h  =>  std::min(copiedBytes - start_, total_)  =>  std::min(copiedBytes, total_)  =>  the taskbar counts from the program's start, not the run's
 src/ui/run_progress.h  =>          state_ = end == migration::RunEnd::Failed ? ProgressState::Error : ProgressState::None;  =>          state_ = ProgressState::None;  =>  a failed run does not show on the taskbar
 src/ui/main.cpp  =>  waited < kWaitForEndingCopyMs;  =>  waited < 0;  =>  a start does not wait for a copy that is ending
 src/migration/tutorial_migration.cpp  =>                  return Continue(copied);  =>                  return Continue(s_.files.RemoveFile(candidate));  =>  a failed copy still deletes the old copy
