@@ -83,10 +83,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // Run as a service, as deployment tools run programs, the window would open where nobody
     // sees it, and hold the mutex for ever.
     USEROBJECTFLAGS station{};
-    if (!platform::WindowsCanBeSeen(
-            ::GetUserObjectInformationW(::GetProcessWindowStation(), UOI_FLAGS, &station,
-                                        sizeof station, nullptr) != FALSE,
-            station.dwFlags)) {
+    const bool known = ::GetUserObjectInformationW(::GetProcessWindowStation(), UOI_FLAGS,
+                                                   &station, sizeof station, nullptr) != FALSE;
+    if (!platform::WindowsCanBeSeen(known, station.dwFlags)) {
         return kExitNoVisibleDesktop;
     }
     // Owned by this thread, the last of the program to end.
