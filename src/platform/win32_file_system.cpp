@@ -51,18 +51,12 @@ bool Allows(const FileSystemOptions& options, std::wstring_view step) {
     return code == ERROR_SUCCESS;
 }
 
-// One copy or deletion: how long it has waited for holders, and the file whose holder
-// outlasted the wait, for the report.
+// One copy or deletion: how long it has waited for holders, and the file held past the wait.
 struct Operation {
     const FileSystemOptions& options;
     DWORD waitedMs = 0;
     std::wstring heldPath = {};
 };
-
-bool IsHeld(DWORD code) {
-    return code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED ||
-           code == ERROR_LOCK_VIOLATION;
-}
 
 // A scanner, the indexer or the product may hold a file for seconds: retry, pausing longer,
 // for as long as the operation may still wait.
@@ -71,11 +65,11 @@ auto WaitOutHolders(Operation& operation, const std::wstring& path, Attempt atte
     for (DWORD pause = 10;; pause = std::min(pause * 2, kLongestHoldPauseMs)) {
         auto outcome = attempt();
         const DWORD code = ::GetLastError();
+        const bool held = !outcome && (code == ERROR_SHARING_VIOLATION ||
+                                       code == ERROR_ACCESS_DENIED || code == ERROR_LOCK_VIOLATION);
         pause = std::min(pause, operation.options.holdWaitMs - operation.waitedMs);
-        if (!outcome && IsHeld(code) && pause == 0) {
-            operation.heldPath = path;
-        }
-        if (outcome || !IsHeld(code) || pause == 0 || operation.options.ending->WaitFor(pause)) {
+        operation.heldPath = held && pause == 0 ? path : operation.heldPath;
+        if (!held || pause == 0 || operation.options.ending->WaitFor(pause)) {
             ::SetLastError(code);
             return outcome;
         }
@@ -240,11 +234,9 @@ DWORD OpenToRemove(Operation& operation, const std::wstring& path, bool waitForH
 // A file marked for deletion keeps its name until the last program holding it lets go.
 bool WaitForNameToGo(Operation& operation, const std::wstring& path) {
     return WaitOutHolders(operation, path, [&] {
-        if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
-            ::SetLastError(ERROR_SHARING_VIOLATION);
-            return false;
-        }
-        return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+        const bool named = ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+        return named ? (::SetLastError(ERROR_SHARING_VIOLATION), false)
+                     : ::GetLastError() == ERROR_FILE_NOT_FOUND;
     });
 }
 
