@@ -227,7 +227,7 @@ check "the session's end during a copy: the old copy whole, nothing left beside 
 # each tutorial is whole under one of its names; the next one, long enough to
 # be under way, is not moved.
 restore
-mkdir -p "$tutorials" && truncate -s 1500M "$tutorials/V3_Brasol.avi" && truncate -s 500M "$tutorials/V3_Tindel.avi"
+mkdir -p "$tutorials" && truncate -s 1500M "$tutorials/V3_Brasol.avi" && truncate -s 3000M "$tutorials/V3_Tindel.avi"
 remember "$tutorials"
 cases=$((cases + 1))
 start_tool >/dev/null
