@@ -236,7 +236,8 @@ int CopyReport(HWND window) {
 }  // namespace
 
 int TimedExit(HWND window) {
-    const platform::UniqueHandle process = driver::OpenWindowProcess(window, SYNCHRONIZE);
+    const platform::UniqueHandle process =
+        driver::OpenWindowProcess(window, SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION);
     const ULONGLONG start = ::GetTickCount64();
     if (!process ||
         !::PostMessageW(driver::FindControl(window, ui::ControlId::cmdExit), BM_CLICK, 0, 0)) {
