@@ -35,8 +35,18 @@ constexpr DWORD kRemovalAccess = DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTR
 
 constexpr DWORD kLongestHoldPauseMs = 1000;
 
-// Flushed in steps as it is written, so that the last flush, which Exit waits for, is short.
-constexpr std::uint64_t kFlushStepBytes = std::uint64_t{32} << 20;
+// A copy is flushed in steps as it is written, each about what the disk writes in a quarter of a
+// second, so that the last flush, which Exit waits for, is short; a fast disk needs few.
+constexpr std::uint64_t kFirstFlushStepBytes = std::uint64_t{32} << 20;
+constexpr std::uint64_t kLargestFlushStepBytes = std::uint64_t{512} << 20;
+
+std::uint64_t NextFlushStep(std::uint64_t flushedBytes, LONGLONG ticks, LONGLONG ticksPerSecond) {
+    const double perQuarterSecond =
+        static_cast<double>(flushedBytes) * static_cast<double>(ticksPerSecond) / 4 /
+        static_cast<double>(std::max<LONGLONG>(ticks, 1));
+    return std::clamp(static_cast<std::uint64_t>(perQuarterSecond), kFirstFlushStepBytes,
+                      kLargestFlushStepBytes);
+}
 
 // Steps return the code of what stopped them (or ERROR_SUCCESS); each operation maps it once.
 DWORD LastError() {
@@ -307,7 +317,9 @@ DWORD Reserve(HANDLE file, const std::wstring& path, std::uint64_t length) {
 DWORD CopyContent(Operation& operation, std::atomic<std::uint64_t>& copied, HANDLE from,
                   const std::wstring& source, HANDLE to) {
     const auto buffer = std::make_unique_for_overwrite<std::byte[]>(kCopyChunkBytes);
-    for (std::uint64_t unflushed = 0;;) {
+    LARGE_INTEGER frequency{};
+    ::QueryPerformanceFrequency(&frequency);
+    for (std::uint64_t unflushed = 0, step = kFirstFlushStepBytes;;) {
         if (operation.options.ending->IsRaised()) {
             return ERROR_OPERATION_ABORTED;
         }
@@ -330,10 +342,15 @@ DWORD CopyContent(Operation& operation, std::atomic<std::uint64_t>& copied, HAND
         }
         copied += read;
         unflushed += read;
-        if (unflushed >= kFlushStepBytes) {
+        if (unflushed >= step) {
+            LARGE_INTEGER before{};
+            LARGE_INTEGER after{};
+            ::QueryPerformanceCounter(&before);
             if (!::FlushFileBuffers(to)) {
                 return LastError();
             }
+            ::QueryPerformanceCounter(&after);
+            step = NextFlushStep(unflushed, after.QuadPart - before.QuadPart, frequency.QuadPart);
             unflushed = 0;
         }
     }

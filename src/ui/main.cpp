@@ -83,8 +83,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // Run as a service, as deployment tools run programs, the window would open where nobody
     // sees it, and hold the mutex for ever.
     USEROBJECTFLAGS station{};
-    const bool known = ::GetUserObjectInformationW(::GetProcessWindowStation(), UOI_FLAGS,
-                                                   &station, sizeof station, nullptr) != FALSE;
+    const bool known = ::GetUserObjectInformationW(::GetProcessWindowStation(), UOI_FLAGS, &station,
+                                                   sizeof station, nullptr) != FALSE;
     if (!platform::WindowsCanBeSeen(known, station.dwFlags)) {
         return kExitNoVisibleDesktop;
     }
