@@ -41,9 +41,9 @@ constexpr std::uint64_t kFirstFlushStepBytes = std::uint64_t{32} << 20;
 constexpr std::uint64_t kLargestFlushStepBytes = std::uint64_t{512} << 20;
 
 std::uint64_t NextFlushStep(std::uint64_t flushedBytes, LONGLONG ticks, LONGLONG ticksPerSecond) {
-    const double perQuarterSecond =
-        static_cast<double>(flushedBytes) * static_cast<double>(ticksPerSecond) / 4 /
-        static_cast<double>(std::max<LONGLONG>(ticks, 1));
+    const double perQuarterSecond = static_cast<double>(flushedBytes) *
+                                    static_cast<double>(ticksPerSecond) / 4 /
+                                    static_cast<double>(std::max<LONGLONG>(ticks, 1));
     return std::clamp(static_cast<std::uint64_t>(perQuarterSecond), kFirstFlushStepBytes,
                       kLargestFlushStepBytes);
 }
