@@ -40,12 +40,11 @@ constexpr DWORD kLongestHoldPauseMs = 1000;
 constexpr std::uint64_t kFirstFlushStepBytes = std::uint64_t{32} << 20;
 constexpr std::uint64_t kLargestFlushStepBytes = std::uint64_t{512} << 20;
 
-std::uint64_t NextFlushStep(std::uint64_t flushedBytes, LONGLONG ticks, LONGLONG ticksPerSecond) {
-    const double perQuarterSecond = static_cast<double>(flushedBytes) *
-                                    static_cast<double>(ticksPerSecond) / 4 /
-                                    static_cast<double>(std::max<LONGLONG>(ticks, 1));
-    return std::clamp(static_cast<std::uint64_t>(perQuarterSecond), kFirstFlushStepBytes,
-                      kLargestFlushStepBytes);
+// The counter's ticks now; QueryPerformanceCounter never fails from Windows XP on.
+LONGLONG Ticks() {
+    LARGE_INTEGER now{};
+    ::QueryPerformanceCounter(&now);
+    return now.QuadPart;
 }
 
 // Steps return the code of what stopped them (or ERROR_SUCCESS); each operation maps it once.
@@ -303,13 +302,11 @@ DWORD Reserve(HANDLE file, const std::wstring& path, std::uint64_t length) {
         return ERROR_SUCCESS;
     }
     const DWORD code = ::GetLastError();
-    if (code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL) {
-        return code;
-    }
     ULARGE_INTEGER available{};
     const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
-    return ::GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr) &&
-                   available.QuadPart < length
+    return code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL ||
+                   (::GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr) &&
+                    available.QuadPart < length)
                ? ERROR_DISK_FULL
                : ERROR_SUCCESS;
 }
@@ -317,8 +314,8 @@ DWORD Reserve(HANDLE file, const std::wstring& path, std::uint64_t length) {
 DWORD CopyContent(Operation& operation, std::atomic<std::uint64_t>& copied, HANDLE from,
                   const std::wstring& source, HANDLE to) {
     const auto buffer = std::make_unique_for_overwrite<std::byte[]>(kCopyChunkBytes);
-    LARGE_INTEGER frequency{};
-    ::QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER perSecond{};
+    ::QueryPerformanceFrequency(&perSecond);
     for (std::uint64_t unflushed = 0, step = kFirstFlushStepBytes;;) {
         if (operation.options.ending->IsRaised()) {
             return ERROR_OPERATION_ABORTED;
@@ -343,14 +340,15 @@ DWORD CopyContent(Operation& operation, std::atomic<std::uint64_t>& copied, HAND
         copied += read;
         unflushed += read;
         if (unflushed >= step) {
-            LARGE_INTEGER before{};
-            LARGE_INTEGER after{};
-            ::QueryPerformanceCounter(&before);
+            const LONGLONG start = Ticks();
             if (!::FlushFileBuffers(to)) {
                 return LastError();
             }
-            ::QueryPerformanceCounter(&after);
-            step = NextFlushStep(unflushed, after.QuadPart - before.QuadPart, frequency.QuadPart);
+            // What the disk wrote in a quarter of a second, as far as this flush shows.
+            step =
+                std::clamp(unflushed * static_cast<std::uint64_t>(perSecond.QuadPart) / 4 /
+                               static_cast<std::uint64_t>(std::max<LONGLONG>(Ticks() - start, 1)),
+                           kFirstFlushStepBytes, kLargestFlushStepBytes);
             unflushed = 0;
         }
     }
