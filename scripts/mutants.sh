@@ -99,8 +99,17 @@ build() {
         cmake --preset windows -DCMAKE_COMPILE_WARNING_AS_ERROR=OFF >/dev/null &&
         cmake --build --preset windows >/dev/null
 }
-echo "mutants: building the clean sources in $work/src"
+# The suite, stopping at the first test that fails; prints the names of the failed tests.
+failing() {
+    { ctest --preset host --stop-on-failure 2>&1 && ctest --preset windows --stop-on-failure 2>&1; } |
+        awk '/tests FAILED:/ { listed = 1; next }
+             listed && / - / { sub(/^[ \t]*[0-9]+ - /, ""); printf "%s%s", sep, $0; sep = ", " }'
+}
+echo "mutants: building and testing the clean sources in $work/src"
 build || { echo "mutants: the clean sources do not build"; exit 1; }
+clean=$(failing)
+[ -z "$clean" ] || { echo "mutants: the clean sources fail: $clean"; exit 1; }
+cmake/wine-session.sh down "$state" >/dev/null 2>&1
 
 caught=0 survived=0 invalid=0
 try_one() {
@@ -115,10 +124,7 @@ try_one() {
         echo "INVALID   $description (does not build)"
         invalid=$((invalid + 1))
     else
-        failed=$( { ctest --preset host --stop-on-failure 2>&1 &&
-                    ctest --preset windows --stop-on-failure 2>&1; } |
-                  awk '/tests FAILED:/ { listed = 1; next }
-                       listed && / - / { sub(/^[ \t]*[0-9]+ - /, ""); printf "%s%s", sep, $0; sep = ", " }')
+        failed=$(failing)
         if [ -n "$failed" ]; then
             echo "CAUGHT    $description ($((SECONDS - start)) s): $failed"
             caught=$((caught + 1))
