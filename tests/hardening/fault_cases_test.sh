@@ -167,8 +167,8 @@ traced="-qq -f -tt -y -e trace=write,pwrite64,fsync,fdatasync,rename,renameat,re
 strace $traced -p "$server" -o "$state/server.trace" &
 tracer=$!
 sleep 0.5
-tool_tracer="strace $traced -o $state/tool.trace" before_begin="hold ZV_Zent.avi read-write 1500" \
-    run_case "a held read-only file at the new name, let go after 0.5 s" "We're Done!" "$tutorials"
+tool_tracer="strace $traced -o $state/tool.trace" before_begin="hold ZV_Zent.avi read-write 2500" \
+    run_case "a held read-only file at the new name, let go about 1.5 s after Begin" "We're Done!" "$tutorials"
 wait "$holder"
 kill "$tracer" && wait "$tracer"
 check "on disk in order: last write, flush, the new name (the read-only file aside first), its flush, the old copy away" \

@@ -102,41 +102,23 @@ class Annotations final : public IAccPropServices, public IClassFactory {
         description.clear();
         return S_OK;
     }
-    HRESULT WINAPI SetPropValue(const BYTE*, DWORD, MSAAPROPID, VARIANT) override {
-        return E_NOTIMPL;
-    }
-    HRESULT WINAPI SetPropServer(const BYTE*, DWORD, const MSAAPROPID*, int, IAccPropServer*,
-                                 AnnoScope) override {
-        return E_NOTIMPL;
-    }
-    HRESULT WINAPI ClearProps(const BYTE*, DWORD, const MSAAPROPID*, int) override {
-        return E_NOTIMPL;
-    }
-    HRESULT WINAPI SetHwndPropServer(HWND, DWORD, DWORD, const MSAAPROPID*, int, IAccPropServer*,
-                                     AnnoScope) override {
-        return E_NOTIMPL;
-    }
-    HRESULT WINAPI ComposeHwndIdentityString(HWND, DWORD, DWORD, BYTE**, DWORD*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT WINAPI DecomposeHwndIdentityString(const BYTE*, DWORD, HWND*, DWORD*, DWORD*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT WINAPI SetHmenuProp(HMENU, DWORD, MSAAPROPID, VARIANT) override { return E_NOTIMPL; }
-    HRESULT WINAPI SetHmenuPropStr(HMENU, DWORD, MSAAPROPID, LPCWSTR) override { return E_NOTIMPL; }
-    HRESULT WINAPI SetHmenuPropServer(HMENU, DWORD, const MSAAPROPID*, int, IAccPropServer*,
-                                      AnnoScope) override {
-        return E_NOTIMPL;
-    }
-    HRESULT WINAPI ClearHmenuProps(HMENU, DWORD, const MSAAPROPID*, int) override {
-        return E_NOTIMPL;
-    }
-    HRESULT WINAPI ComposeHmenuIdentityString(HMENU, DWORD, BYTE**, DWORD*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT WINAPI DecomposeHmenuIdentityString(const BYTE*, DWORD, HMENU*, DWORD*) override {
-        return E_NOTIMPL;
-    }
+    // What the window never asks.
+#define ZV_UNUSED(name, ...) \
+    HRESULT WINAPI name(__VA_ARGS__) override { return E_NOTIMPL; }
+    ZV_UNUSED(SetPropValue, const BYTE*, DWORD, MSAAPROPID, VARIANT)
+    ZV_UNUSED(SetPropServer, const BYTE*, DWORD, const MSAAPROPID*, int, IAccPropServer*, AnnoScope)
+    ZV_UNUSED(ClearProps, const BYTE*, DWORD, const MSAAPROPID*, int)
+    ZV_UNUSED(SetHwndPropServer, HWND, DWORD, DWORD, const MSAAPROPID*, int, IAccPropServer*,
+              AnnoScope)
+    ZV_UNUSED(ComposeHwndIdentityString, HWND, DWORD, DWORD, BYTE**, DWORD*)
+    ZV_UNUSED(DecomposeHwndIdentityString, const BYTE*, DWORD, HWND*, DWORD*, DWORD*)
+    ZV_UNUSED(SetHmenuProp, HMENU, DWORD, MSAAPROPID, VARIANT)
+    ZV_UNUSED(SetHmenuPropStr, HMENU, DWORD, MSAAPROPID, LPCWSTR)
+    ZV_UNUSED(SetHmenuPropServer, HMENU, DWORD, const MSAAPROPID*, int, IAccPropServer*, AnnoScope)
+    ZV_UNUSED(ClearHmenuProps, HMENU, DWORD, const MSAAPROPID*, int)
+    ZV_UNUSED(ComposeHmenuIdentityString, HMENU, DWORD, BYTE**, DWORD*)
+    ZV_UNUSED(DecomposeHmenuIdentityString, const BYTE*, DWORD, HMENU*, DWORD*)
+#undef ZV_UNUSED
 
     LONG live = 0;
     std::wstring description;
