@@ -4,7 +4,7 @@
 # blind. Not part of scripts/test.sh: a fault takes a build and a run of the
 # suite (the host tests, then every Windows test under Wine, stopping at the
 # first that fails), up to about 5 minutes.
-#   scripts/mutants.sh [PATTERN]     only the faults whose description matches
+#   scripts/mutants.sh [REGEX]       only the faults whose description matches (extended regex)
 #   scripts/mutants.sh --check       that each fault's fragment is in its file once (lint)
 # Works on a clone of the committed sources in a temporary folder, with the
 # compilers' warnings not taken as errors (a fault may leave a name unused).
@@ -103,7 +103,7 @@ build() {
 failing() {
     { ctest --preset host --stop-on-failure 2>&1 && ctest --preset windows --stop-on-failure 2>&1; } |
         awk '/tests FAILED:/ { listed = 1; next }
-             listed && / - / { sub(/^[ \t]*[0-9]+ - /, ""); printf "%s%s", sep, $0; sep = ", " }'
+             listed && / - / { sub(/^[ \t]*[0-9]+ - /, ""); sub(/ \(.*\)$/, ""); printf "%s%s", sep, $0; sep = ", " }'
 }
 echo "mutants: building and testing the clean sources in $work/src"
 build || { echo "mutants: the clean sources do not build"; exit 1; }
@@ -113,7 +113,7 @@ cmake/wine-session.sh down "$state" >/dev/null 2>&1
 
 caught=0 survived=0 invalid=0
 try_one() {
-    [[ "$description" == *"$pattern"* ]] || return 0
+    [[ "$description" =~ $pattern ]] || return 0
     if ! apply "$file" "$fragment" "$replacement"; then
         echo "INVALID   $description (the fragment is not in $file once)"
         invalid=$((invalid + 1))
