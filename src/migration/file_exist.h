@@ -7,14 +7,12 @@
 
 namespace migration {
 
-// The answer of the probe. Empty means that the probe met an unexpected error
-// and reported it; callers count it as false.
+// The probe's answer; Empty: it met an unexpected error and reported it (callers count false).
 enum class ProbeResult { Empty, True, False };
 
 constexpr bool IsTrue(ProbeResult result) { return result == ProbeResult::True; }
 
-// Does the path name an existing file or folder? Never fails: "not found" is
-// answered with False, any other error is shown in a message box and gives Empty.
+// Does the path name an existing file or folder? Any error but "not found" is shown in a box.
 ProbeResult FileExist(const std::wstring& path, platform::FileSystem& files,
                       platform::Desktop& desktop);
 

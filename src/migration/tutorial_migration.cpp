@@ -79,8 +79,7 @@ class Run {
 
     ProbeResult Probe(const std::wstring& path) { return FileExist(path, s_.files, s_.desktop); }
 
-    // False when the step failed with an error that stops the run, which is then
-    // reported. A folder that exists (75) or an old copy that vanished (76) does not.
+    // False, once reported, where the step's error stops the run: 75 and 76 do not.
     bool Continue(const Result<void>& step) {
         if (step.ok() || step.error().number == platform::error::kPathFileAccess ||
             step.error().number == platform::error::kPathNotFound) {
@@ -90,8 +89,7 @@ class Run {
         return false;
     }
 
-    // Leftovers of a cut-short run never count as tutorials; what cannot go now stays, and a
-    // step that needs its name reports why.
+    // Leftovers never count as tutorials; one that cannot go stays until a step needs its name.
     void DiscardLeftovers(std::wstring_view name) {
         static_cast<void>(s_.files.DiscardLeftovers(root_ + kNewNamePrefix + name));
         for (const std::wstring_view prefix : kLegacyPrefixes) {

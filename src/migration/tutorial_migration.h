@@ -12,8 +12,7 @@ namespace migration {
 class StatusLine {
   public:
     virtual ~StatusLine() = default;
-    // Replaces the whole text. A failure's report comes with its cause (the system's words on
-    // it), shown where the whole text shows until the next text; any other text with none.
+    // Replaces the whole text; a failure's report comes with its cause, in the system's words.
     virtual void Write(const std::wstring& text, const std::wstring& cause) = 0;
     // Returns exactly what was last written.
     virtual std::wstring Read() const = 0;
@@ -39,8 +38,7 @@ struct MigrationServices {
     WorkProgress* progress = nullptr;
 };
 
-// Moves the first old copy of each tutorial to its "ZV_" name (a durable copy, then deletion),
-// reporting progress, completion or the stopping error on the status line. Never fails.
+// Moves each tutorial's first old copy to its "ZV_" name; never fails, reports on the status line.
 void CheckTutorialFiles(const MigrationServices& services);
 
 // A stopped run's status: its last text, two blanks, the number, ": " and the description.

@@ -12,8 +12,7 @@ inline constexpr int kPointerHourglass = 11;
 // Message box buttons code: a single OK button, no icon.
 inline constexpr int kMessageBoxOkOnly = 0;
 
-// Whether the windows of a window station with these flags (UOI_FLAGS) reach a screen: a
-// service's never do. Where the flags are unknown, they are taken to.
+// Whether a window station's windows (UOI_FLAGS) reach a screen, as a service's never do.
 constexpr bool WindowsCanBeSeen(bool flagsKnown, std::uint32_t flags) {
     constexpr std::uint32_t kVisible = 1;  // WSF_VISIBLE
     return !flagsKnown || (flags & kVisible) != 0;

@@ -11,8 +11,7 @@ namespace platform {
 
 inline constexpr std::uint32_t kAttributeReparsePoint = 0x400;
 
-// A reparse point whose tag is a name surrogate (symbolic link, junction, mount point);
-// other reparse points (compressed, deduplicated, cloud) hold the file's own data.
+// A name surrogate (link, junction, mount point), not a point holding the file's own data.
 constexpr bool RedirectsName(std::uint32_t attributes, std::uint32_t reparseTag) {
     return (attributes & kAttributeReparsePoint) != 0 && (reparseTag & 0x20000000u) != 0;
 }
@@ -41,16 +40,14 @@ constexpr bool Unchanged(const FileStamp& copied, const FileStamp& now) {
            copied.lastWriteTime == now.lastWriteTime;
 }
 
-// The paths that the system resolves an open file and the folder its path names to: in the
-// volume's own form (VOLUME_NAME_NT), and in the drive-letter form, asked only where the other
-// is missing; empty where the system gives none.
+// Where the system resolves an open file and its path's folder: in the volume's own form
+// (VOLUME_NAME_NT), and in the drive-letter form only where that is missing; empty if none.
 struct FinalPaths {
     std::wstring_view folderNt, fileNt, folderDos, fileDos;
 };
 
-// Whether the file lies under this name directly in the folder. Compared in the volume's own
-// form, which a volume mounted in a folder without a letter also has; in the drive-letter form
-// only where the system gives no other (Wine). Names are the catalogue's, so ASCII case folds.
+// Whether the file lies under this name directly in the folder, in the volume's own form (a
+// volume mounted without a letter has it) where given. The catalogue's names fold as ASCII.
 inline bool LiesDirectlyIn(const FinalPaths& paths, std::wstring_view name) {
     const bool inVolumeForm = !paths.folderNt.empty() && !paths.fileNt.empty();
     std::wstring expected(inVolumeForm ? paths.folderNt : paths.folderDos);

@@ -10,26 +10,23 @@ namespace platform {
 // Attribute mask bit for a directory listing that includes folders.
 inline constexpr std::uint32_t kListFolders = 16;
 
-// What the migration does to files. Paths are taken exactly as given. Copies and
-// removals act only on plain files with one name that lie where their paths say.
+// Copies and removals act only on plain files with one name that lie where their paths say.
 class FileSystem {
   public:
     virtual ~FileSystem() = default;
 
-    // Length of an existing file, or 0 or more for an existing folder named
-    // without a trailing backslash. Fails with 53 when nothing of that name exists.
+    // Length of a file, or 0 or more for a folder named without a trailing backslash; 53 if none.
     virtual Result<std::int64_t> QueryLength(const std::wstring& path) = 0;
 
-    // Name of the first entry matching a wildcard pattern, or an empty string.
-    // Folders count only when the mask has kListFolders.
+    // The first entry matching a wildcard pattern, or empty; folders count with kListFolders.
     virtual Result<std::wstring> FindFirstEntry(const std::wstring& pattern,
                                                 std::uint32_t attributeMask) = 0;
 
     // Fails with 75 when the folder exists and 76 when its parent is missing.
     virtual Result<void> MakeFolder(const std::wstring& path) = 0;
 
-    // The destination holds what it held or a complete copy (after a crash at
-    // the swap, neither, while the source is whole); a link there is replaced.
+    // The destination holds what it held or a complete copy (after a crash at the swap, neither,
+    // while the source is whole); a link there is replaced.
     virtual Result<void> CopyReplacing(const std::wstring& source,
                                        const std::wstring& destination) = 0;
 

@@ -9,8 +9,7 @@
 
 namespace platform {
 
-// A failure as the status line reports it (a classic BASIC runtime-error number and its
-// description), with the system's code (0 if not the system's) and, for support, the cause.
+// A failure as the status line reports it, the system's code (or 0) and, for support, the cause.
 struct RuntimeError {
     std::int32_t number = 0;
     std::wstring description;

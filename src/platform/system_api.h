@@ -1,7 +1,6 @@
 #pragma once
 
-// Functions newer than Windows 7 SP1, looked up at run time with a fallback, as an import would
-// stop the start there; cmake/check-imports.sh fails a build whose executable imports one.
+// Functions newer than Windows 7 SP1, looked up at run time (cmake/check-imports.sh).
 
 #include <windows.h>
 

@@ -115,8 +115,7 @@ void Win32Desktop::RunWhilePainting(const std::function<void()>& operation) {
             thrown = std::current_exception();
         }
     });
-    // Once the program ends, with its window gone, the operation is waited for without a look
-    // at the queue, which would otherwise wake the wait at once for every message left in it.
+    // Once the program ends the queue is left alone: its messages would wake the wait at once.
     for (;;) {
         const DWORD woken = quitting_
                                 ? WAIT_FAILED

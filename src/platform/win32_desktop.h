@@ -32,15 +32,13 @@ class Win32Desktop final : public Desktop {
     // The cursor that every window of the tool shows now, or null for each window's own.
     HCURSOR OverrideCursor() const noexcept { return overrideCursor_; }
 
-    // Runs an operation on the worker thread while this one dispatches every event, so that the
-    // window answers and can be closed (raising Ending()); rethrows what the operation throws.
+    // Runs an operation on the worker thread while the window answers (Exit raises Ending()).
     void RunWhilePainting(const std::function<void()>& operation);
 
     // Raised once the program has been asked to end.
     const CancelSignal& Ending() const noexcept { return ending_; }
 
-    // Raises Ending() and waits, a few seconds at most, for the operation under way to stop:
-    // once this returns, no copy has a temporary file left.
+    // Raises Ending() and waits, a few seconds at most, until no copy has a temporary file left.
     void StopWork();
 
     // Runs the message loop until the program is asked to end; returns its exit code.

@@ -1,7 +1,6 @@
 #pragma once
 
-// The resolution functions of Windows 10 version 1607, with Windows 7 fallbacks:
-// there frames and icons stay at the system resolution; only fonts follow.
+// Windows 10 1607's resolution functions; on Windows 7 only fonts follow, not frames and icons.
 
 #include <windows.h>
 
@@ -21,8 +20,7 @@ UINT WindowDpi(HWND window, bool windows7 = false);
 // GetSystemMetricsForDpi; before it, GetSystemMetrics.
 int SystemMetricAtDpi(int index, UINT dpi, bool windows7 = false);
 
-// A face at a size, normal weight, ANSI; without a face, the system's message
-// font (SystemParametersInfoForDpi; before it, scaled from the system resolution).
+// A face at a size, normal weight, ANSI; without a face, the system's message font.
 UniqueFont MakeFont(std::wstring_view face, int hundredthsOfPoint, bool italic, UINT dpi,
                     bool windows7 = false);
 

@@ -67,15 +67,13 @@ std::vector<std::wstring> ProgramsHolding(const std::wstring& path) {
     const ScopeExit endSession([&] { end(session); });
     LPCWSTR files[] = {path.c_str()};
     // Asked once for the count, then for the list.
-    UINT needed = 0;
-    UINT count = 0;
+    UINT needed = 0, count = 0;
     DWORD reasons = 0;
-    std::vector<RM_PROCESS_INFO> found;
     if (add(session, 1, files, 0, nullptr, 0, nullptr) != ERROR_SUCCESS ||
         list(session, &needed, &count, nullptr, &reasons) != ERROR_MORE_DATA) {
         return {};
     }
-    found.resize(count = needed);
+    std::vector<RM_PROCESS_INFO> found(count = needed);
     std::vector<std::wstring> names;
     if (list(session, &needed, &count, found.data(), &reasons) == ERROR_SUCCESS) {
         for (UINT i = 0; i < count; ++i) {

@@ -16,8 +16,7 @@ inline constexpr DWORD kErrorOnFolder = 336;
 // A file that changed after it was copied ("externally altered"): it is not deleted.
 inline constexpr DWORD kErrorFileChanged = ERROR_FILE_INVALID;
 
-// A number and description that the status line shows, and the system codes standing for it
-// (0 pads a row); a call that failed without setting a code counts as an internal error.
+// A number and description for the status line, and the system codes for it (0 pads a row).
 struct ClassicError {
     std::int32_t number;
     const wchar_t* description;
@@ -46,16 +45,14 @@ inline constexpr ClassicError kClassicErrors[] = {
     {error::kPermissionDenied, L"File changed while moved", {kErrorFileChanged}},
 };
 
-// The status line's error for a system code; one without a classic number keeps its negative
-// HRESULT form, which callers never tell apart. The cause names the operation in the system's
+// The status line's error for a code (else its negative HRESULT), and the cause in the system's
 // words: "Deleting 'V3_Zent.avi': Access is denied. (5)".
 RuntimeError RuntimeErrorFromWin32(DWORD code, const std::wstring& operation = {});
 
 // The system's own text for a code, without the trailing line break.
 std::wstring SystemMessage(DWORD code);
 
-// The names of the programs that hold a file open, as the Restart Manager knows them (the
-// system's "files in use"); none where it cannot tell.
+// The programs holding a file open, as the Restart Manager names them; none where it cannot tell.
 std::vector<std::wstring> ProgramsHolding(const std::wstring& path);
 
 }  // namespace platform

@@ -67,8 +67,7 @@ struct Operation {
     std::wstring heldPath = {};
 };
 
-// A scanner, the indexer or the product may hold a file for seconds: retry, pausing longer,
-// for as long as the operation may still wait.
+// A scanner, the indexer or the product may hold a file for seconds: retried, pausing longer.
 template <class Attempt>
 auto WaitOutHolders(Operation& operation, const std::wstring& path, Attempt attempt) {
     for (DWORD pause = 10;; pause = std::min(pause * 2, kLongestHoldPauseMs)) {
@@ -90,18 +89,16 @@ bool HasAttribute(DWORD attributes, DWORD flag) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & flag) != 0;
 }
 
-// Opens the name itself: on Windows a link is opened as the link, not as what
-// it points to. Wine ignores the flag, which the checks below allow for.
+// Opens a link as the link, not what it points to; Wine ignores the flag, as the checks allow.
 UniqueFile OpenName(const std::wstring& path, DWORD access, DWORD share, DWORD disposition,
                     DWORD flags = 0) {
     return UniqueFile(::CreateFileW(path.c_str(), access, share, nullptr, disposition,
                                     flags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
-// The path that the system resolves an open file or folder to, or empty.
+// The path that the system resolves an open file or folder to, or empty; asked first for its size.
 std::wstring FinalPath(HANDLE file, DWORD volumeForm) {
     const DWORD flags = FILE_NAME_NORMALIZED | volumeForm;
-    // Asked with no room, the system gives the size needed.
     std::wstring path(::GetFinalPathNameByHandleW(file, nullptr, 0, flags), L'\0');
     const DWORD length =
         ::GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()), flags);
@@ -109,8 +106,7 @@ std::wstring FinalPath(HANDLE file, DWORD volumeForm) {
     return path;
 }
 
-// Whether the open file lies, under the path's own name, directly in the folder
-// that the path's folder resolves to (an administrator may have moved it).
+// Whether the open file lies, under its path's name, directly in the folder the path names.
 bool ResolvesTo(HANDLE file, const std::wstring& path) {
     const std::size_t slash = path.find_last_of(L'\\');
     if (slash == std::wstring::npos) {
@@ -140,9 +136,8 @@ BY_HANDLE_FILE_INFORMATION InfoOf(HANDLE file) {
     return info;
 }
 
-// The information of a plain file with one name that ResolvesTo its path, or nothing: a
-// link, a second hard link or a name swapped before the open fail, so that what is then
-// done through the handle acts on this file alone.
+// The information of a plain file with one name that ResolvesTo its path, or nothing (a link, a
+// second hard link, a name swapped before the open), so that its handle acts on this file alone.
 std::optional<BY_HANDLE_FILE_INFORMATION> LiesPlainlyAt(HANDLE file, const std::wstring& path) {
     const BY_HANDLE_FILE_INFORMATION info = InfoOf(file);
     if (info.nNumberOfLinks != 1 || HasAttribute(info.dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY)) {
@@ -163,8 +158,7 @@ bool SetAttributes(HANDLE file, DWORD attributes) {
     return ::SetFileInformationByHandle(file, FileBasicInfo, &info, sizeof info) != FALSE;
 }
 
-// Windows refuses to delete or replace a read-only file, even through a
-// handle. Returns the attributes to put back if the file stays, or 0.
+// Windows deletes or replaces no read-only file; returns the attributes to put back, or 0.
 DWORD MakeWritable(HANDLE file) {
     const DWORD attributes = InfoOf(file).dwFileAttributes;
     if (!HasAttribute(attributes, FILE_ATTRIBUTE_READONLY)) {
@@ -206,8 +200,7 @@ DWORD DeleteThrough(const FileSystemOptions& options, HANDLE file, bool exclusiv
     return ERROR_SUCCESS;
 }
 
-// A file opened to be renamed and deleted: held alone where possible, so that
-// its blocks can be freed in steps; else shared with a holder that allows it.
+// A file opened to go: held alone where possible, to free it in steps; else shared with a holder.
 struct Departing {
     UniqueFile file;
     bool exclusive = false;
@@ -249,8 +242,7 @@ bool WaitForNameToGo(Operation& operation, const std::wstring& path) {
     });
 }
 
-// A leftover under our own names goes if it is a plain file (a link there was planted); a
-// holder is waited for, until the name is free, only when the name is needed now.
+// A plain leftover goes (a link was planted); a holder is waited out only where the name is needed.
 DWORD DiscardLeftover(Operation& operation, const std::wstring& path, bool waitForHolders) {
     Departing leftover;
     const DWORD failed = OpenToRemove(operation, path, waitForHolders, kShareAll, leftover);
@@ -268,9 +260,8 @@ DWORD DiscardLeftover(Operation& operation, const std::wstring& path, bool waitF
     return waitForHolders && !WaitForNameToGo(operation, path) ? LastError() : ERROR_SUCCESS;
 }
 
-// A plain file leaving its name, removed or replaced, once opened and checked: renamed through
-// its handle, read-only cleared, to the removal name beside it (a leftover there goes first), so
-// that a crash leaves it whole under one of them. Departing::Return undoes it.
+// A checked file leaving its name is renamed through its handle to the removal name beside it, so
+// that a crash leaves it whole under one of the two. Departing::Return undoes it.
 DWORD RenameAside(Operation& operation, const std::wstring& path, Departing& departing) {
     if (const DWORD failed = DiscardLeftover(operation, path + kRemovalSuffix, true)) {
         return failed;
@@ -292,9 +283,8 @@ FileStamp StampOf(const BY_HANDLE_FILE_INFORMATION& info) {
             std::bit_cast<std::uint64_t>(info.ftLastWriteTime)};
 }
 
-// The whole length is reserved before the first write, so that a disk too small refuses the
-// copy at once and the copy lies in few pieces. Where the file system cannot reserve (Wine,
-// some network drives), the free space is compared instead.
+// Reserved first, a disk too small refuses the copy at once and the copy lies in few pieces;
+// where the file system cannot reserve (Wine, some network drives), the free space is compared.
 DWORD Reserve(HANDLE file, const std::wstring& path, std::uint64_t length) {
     FILE_ALLOCATION_INFO allocation{};
     allocation.AllocationSize.QuadPart = static_cast<LONGLONG>(length);
@@ -354,14 +344,12 @@ DWORD CopyContent(Operation& operation, std::atomic<std::uint64_t>& copied, HAND
     }
 }
 
-// Writes the copy under a temporary name, flushes it and only then renames it
-// over the destination, so that no failure or power cut leaves a partial file
-// under the final name. After the checks every step acts through a handle.
+// Written under a temporary name, flushed, then renamed over the destination through its handle:
+// no failure or power cut leaves a partial file under the final name.
 DWORD CopyDurably(Operation& operation, std::atomic<std::uint64_t>& copied,
                   const std::wstring& source, const std::wstring& destination, FileStamp& stamp) {
     const FileSystemOptions& options = operation.options;
-    // A folder can be neither copied nor replaced by a file. A link counts as
-    // what it is, not as what it points to: the rename replaces it.
+    // A folder can be neither copied nor replaced by a file; a link is replaced by the rename.
     const auto isFolder = [](const std::wstring& path) {
         return HasAttribute(::GetFileAttributesW(path.c_str()), FILE_ATTRIBUTE_DIRECTORY);
     };
@@ -381,9 +369,8 @@ DWORD CopyDurably(Operation& operation, std::atomic<std::uint64_t>& copied,
         return kErrorStoppedOnLink;
     }
     stamp = StampOf(*info);
-    // A reparse point that holds its file's data (compressed, deduplicated,
-    // cloud) is served by a filter that a handle to the point may bypass: such a
-    // source is read through a normal open, which must reach the same file.
+    // A reparse point holding its data (compressed, deduplicated, cloud) is served by a filter
+    // that a handle to the point may bypass: it is read through a normal open of the same file.
     UniqueFile data;
     if (HasAttribute(info->dwFileAttributes, FILE_ATTRIBUTE_REPARSE_POINT)) {
         data.reset(::CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -421,8 +408,7 @@ DWORD CopyDurably(Operation& operation, std::atomic<std::uint64_t>& copied,
     if (const DWORD failed = CopyContent(operation, copied, in, source, out.get())) {
         return failed;
     }
-    // Like CopyFile, the copy keeps the source's time and attributes, read-only
-    // included, and they are flushed with it.
+    // Like CopyFile, the copy keeps the source's time and attributes, read-only included.
     constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                       FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
     FILE_BASIC_INFO kept{};
@@ -433,8 +419,7 @@ DWORD CopyDurably(Operation& operation, std::atomic<std::uint64_t>& copied,
     if (!Allows(options, L"flush") || !::FlushFileBuffers(out.get())) {
         return LastError();
     }
-    // A plain file at the destination moves aside, to come back if the copy cannot take its
-    // name; the rename replaces anything else, once no handle of ours holds it.
+    // A plain file at the destination moves aside, to come back if the rename fails; not a link.
     Departing replaced;
     if (OpenToRemove(operation, destination, true, kShareAll, replaced) != ERROR_SUCCESS ||
         RenameAside(operation, destination, replaced) != ERROR_SUCCESS) {
@@ -462,8 +447,7 @@ std::wstring Quoted(const std::wstring& path) {
     return L"'" + path.substr(path.find_last_of(L'\\') + 1) + L"'";
 }
 
-// Whatever the operation throws, here or on the runner's thread, fails it. A file held past
-// the wait is reported with the programs that hold it.
+// Whatever the operation throws, here or on the runner's thread, fails it; holders are named.
 Result<void> RunBlocking(Operation& operation, const std::wstring& name,
                          const std::function<DWORD()>& step) {
     DWORD code = ERROR_INTERNAL_ERROR;
@@ -489,9 +473,7 @@ Result<void> RunBlocking(Operation& operation, const std::wstring& name,
 }  // namespace
 
 Win32FileSystem::Win32FileSystem(FileSystemOptions options) : options_(std::move(options)) {
-    if (options_.ending == nullptr) {
-        options_.ending = &unending_;
-    }
+    options_.ending = options_.ending != nullptr ? options_.ending : &unending_;
 }
 
 Result<std::int64_t> Win32FileSystem::QueryLength(const std::wstring& path) {
@@ -554,8 +536,7 @@ Result<void> Win32FileSystem::CopyReplacing(const std::wstring& source,
     return copied;
 }
 
-// Nobody may write to it between its check and its deletion. Only the file that was copied
-// goes: a file changed since, or put in its place, stays.
+// Shared with no writer; a file changed since its copy, or put in its place, stays.
 Result<void> Win32FileSystem::RemoveFile(const std::wstring& path) {
     std::optional<Copied> copied;
     copied.swap(lastCopied_);

@@ -25,9 +25,8 @@ constexpr int kExitAnotherCopy = ERROR_INSTALL_ALREADY_RUNNING;
 // A copy that is ending a run takes well under a second; a few seconds cover a busy machine.
 constexpr DWORD kWaitForEndingCopyMs = 5000;
 
-// The running copy's window comes to the front. A copy without a window here is ending, or
-// runs in another session: it is waited for a few seconds, then the user is told. True once the
-// mutex is this copy's.
+// The running copy's window comes to the front; one without a window here (ending, or in another
+// session) is waited for a few seconds, then the user is told. True once the mutex is this copy's.
 bool TakeTurn(HANDLE instanceMutex) {
     for (DWORD waited = 0; waited < kWaitForEndingCopyMs; waited += 100) {
         if (const HWND running =
@@ -65,13 +64,12 @@ void RestrictDllSearch() {
 
 // Links made by standard users are not followed where the system has the policy (Windows 11).
 void EnforceRedirectionTrust() {
-    const auto setPolicy = platform::FindSystemFunction(platform::kSetProcessMitigationPolicy);
-    if (setPolicy == nullptr) {
-        return;
+    if (const auto setPolicy =
+            platform::FindSystemFunction(platform::kSetProcessMitigationPolicy)) {
+        PROCESS_MITIGATION_REDIRECTION_TRUST_POLICY policy{};
+        policy.EnforceRedirectionTrust = 1;
+        setPolicy(ProcessRedirectionTrustPolicy, &policy, sizeof policy);
     }
-    PROCESS_MITIGATION_REDIRECTION_TRUST_POLICY policy{};
-    policy.EnforceRedirectionTrust = 1;
-    setPolicy(ProcessRedirectionTrustPolicy, &policy, sizeof policy);
 }
 
 }  // namespace
@@ -80,8 +78,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     RestrictDllSearch();
     EnforceRedirectionTrust();
 
-    // Run as a service, as deployment tools run programs, the window would open where nobody
-    // sees it, and hold the mutex for ever.
+    // As a service (deployment tools), the window would open unseen and hold the mutex for ever.
     USEROBJECTFLAGS station{};
     const bool known = ::GetUserObjectInformationW(::GetProcessWindowStation(), UOI_FLAGS, &station,
                                                    sizeof station, nullptr) != FALSE;

@@ -53,17 +53,7 @@ double Luminance(COLORREF colour) {
 // Text reads on white at a contrast of 4.5:1 or more.
 bool ReadsOnWhite(COLORREF text) { return 1.05 / (Luminance(text) + 0.05) >= 4.5; }
 
-// The high-contrast flags, or none where the system does not tell.
-DWORD HighContrastFlags() {
-    HIGHCONTRASTW contrast{};
-    contrast.cbSize = sizeof(contrast);
-    return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0)
-               ? contrast.dwFlags
-               : 0;
-}
-
-// comctl32 is loaded already, by the buttons: taken from there rather than
-// imported, the loader never looks for it beside the executable.
+// From comctl32 as the buttons loaded it: not imported, it is never looked for beside the exe.
 void RegisterTooltipClass() {
     constexpr platform::SystemFunction<BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*)>
         kInitCommonControlsEx{L"comctl32.dll", "InitCommonControlsEx"};
@@ -158,8 +148,7 @@ bool MainWindow::Create(HINSTANCE instance) {
     }
     desktop_.SetMainWindow(window_, ::LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDA_SHORTCUTS)));
     TrimSystemMenu(window_);
-    // The shell says when the taskbar button can show progress; the tool runs elevated, so
-    // its message must be let through.
+    // The shell's word that the taskbar button can show progress, let through to the elevated tool.
     taskbarButtonCreated_ = ::RegisterWindowMessageW(L"TaskbarButtonCreated");
     ::ChangeWindowMessageFilterEx(window_, taskbarButtonCreated_, MSGFLT_ALLOW, nullptr);
     dpi_ = platform::WindowDpi(window_);
@@ -245,8 +234,10 @@ void MainWindow::ShowWholeStatus(bool add) {
 
 // White, which blends with the picture, unless the text needs the system's colours.
 void MainWindow::ApplyColourScheme() {
-    systemColours_ = NeedsSystemColours(HighContrastFlags(), ::GetSysColor(COLOR_WINDOWTEXT),
-                                        ::GetSysColor(COLOR_BTNTEXT));
+    HIGHCONTRASTW contrast{sizeof(contrast), 0, nullptr};
+    const bool told = ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0);
+    systemColours_ = NeedsSystemColours(
+        told ? contrast.dwFlags : 0, ::GetSysColor(COLOR_WINDOWTEXT), ::GetSysColor(COLOR_BTNTEXT));
     backBrush_.reset(::CreateSolidBrush(BackColour()));
 }
 
@@ -309,8 +300,7 @@ void MainWindow::Write(const std::wstring& text, const std::wstring& cause) {
     if (label == nullptr) {
         return;
     }
-    // The size first, so that the text is never drawn cut at the old one; the announcement
-    // last, once the name and the description hold the whole report.
+    // The size first, so the text is never drawn cut; announced once name and description hold it.
     ApplyFont(ControlId::lblNotify);
     ::SetWindowTextW(label, statusText_.c_str());
     ShowWholeStatus();
@@ -412,8 +402,7 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             return 0;
         case WM_CTLCOLORDLG:
         case WM_CTLCOLORSTATIC: {
-            // The window, which the dialog manager erases with this brush, and its
-            // labels, its only statics.
+            // The window, which the dialog manager erases with this brush, and its labels.
             const auto dc = reinterpret_cast<HDC>(wParam);
             const ControlSpec& label =
                 Definition(static_cast<ControlId>(::GetDlgCtrlID(reinterpret_cast<HWND>(lParam))));
@@ -514,8 +503,7 @@ void MainWindow::OnCopy() {
     ::CloseClipboard();
 }
 
-// Shutdown, restart or log-off: as with Exit, the copy under way stops and its temporary file
-// goes, before the system may end the program. The end is not held up: nothing would be lost.
+// Shutdown, restart or log-off stop the copy as Exit does, before the system ends the program.
 void MainWindow::OnEndSession() {
     desktop_.StopWork();
     ::DestroyWindow(window_);

@@ -20,16 +20,14 @@ struct IAccPropServices;
 
 namespace ui {
 
-// Unless high contrast is on (SPI_GETHIGHCONTRAST's flags) or the system's text would not read on
-// white, labels are white.
+// Labels are white unless high contrast is on or the system's text would not read on white.
 bool NeedsSystemColours(DWORD highContrastFlags, COLORREF windowText, COLORREF buttonText);
 
 // frmUpdate, the tool's only window: the run's status line and progress.
 class MainWindow final : public migration::StatusLine, public migration::WorkProgress {
   public:
-    // The program's exit code when no run ended, none started or the last left by Exit: the
-    // code that administrators know for "cancelled by the user". A run that ended gives 0 for
-    // "We're Done!", else the number of the error that stopped it.
+    // The exit code when no run ended ("cancelled by the user", as administrators know it); an
+    // ended run gives 0 for "We're Done!", else the number of the error that stopped it.
     static constexpr int kExitNoRunEnded = 1602;
 
     // bytesCopied, where given, counts the file system's copied bytes: the taskbar's progress.

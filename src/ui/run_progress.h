@@ -24,8 +24,7 @@ class RunProgress {
     void Update(std::uint64_t copiedBytes) {
         moved_ = state_ == ProgressState::Normal ? std::min(copiedBytes - start_, total_) : moved_;
     }
-    // A failed run shows as such, where it stopped (full where nothing was to move), until the
-    // next run starts.
+    // A failed run shows where it stopped (full if nothing was to move) until the next run.
     void Finish(migration::RunEnd end) {
         state_ = end == migration::RunEnd::Failed ? ProgressState::Error : ProgressState::None;
         moved_ = total_ == 0 ? 1 : moved_;
