@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <stdexcept>
 #include <thread>
 
@@ -105,13 +106,28 @@ TEST_F(Win32DesktopTest, QuitEndsTheLoopAndEventPasses) {
     EXPECT_FALSE(desktop_.ProcessPendingEvents());
 }
 
+// Milliseconds of processor time that this thread has used.
+std::uint64_t BusyMs() {
+    FILETIME created, exited, kernel, user;
+    ::GetThreadTimes(::GetCurrentThread(), &created, &exited, &kernel, &user);
+    const auto ms = [](FILETIME time) {
+        return (std::uint64_t{time.dwHighDateTime} << 32 | time.dwLowDateTime) / 10'000;
+    };
+    return ms(kernel) + ms(user);
+}
+
 TEST_F(Win32DesktopTest, QuitDuringALongOperationStopsItAndEndsTheLoopWithItsCode) {
     const DWORD uiThread = ::GetCurrentThreadId();
     bool stopped = false;
+    const std::uint64_t busyBefore = BusyMs();
     desktop_.RunWhilePainting([&] {
         ::PostThreadMessageW(uiThread, WM_QUIT, 4, 0);
         stopped = desktop_.Ending().WaitFor(2000);
+        // Input left in the queue must not keep the quitting thread busy.
+        ::PostMessageW(window_, kPostedInput, 0, 0);
+        ::Sleep(1000);
     });
+    EXPECT_LT(BusyMs() - busyBefore, 150u) << "ms of processor time in a 1 s wait";
     EXPECT_TRUE(stopped);
     EXPECT_FALSE(desktop_.ProcessPendingEvents());
     EXPECT_EQ(desktop_.RunMessageLoop(), 4);

@@ -508,6 +508,9 @@ TEST_F(MainWindowTest, EachClickOnBeginIsOneRunAndTheLastTextStays) {
 }
 
 TEST_F(MainWindowTest, CloseDuringARunStopsItBeforeTheNextFile) {
+    // After a run that ended well, whose exit code the abandoned run replaces.
+    ::SendMessageW(Control(ControlId::cmdBegin), BM_CLICK, 0, 0);
+    files_.probes.clear();
     ::PostMessageW(Main(), WM_CLOSE, 0, 0);
     ::SendMessageW(Control(ControlId::cmdBegin), BM_CLICK, 0, 0);
     EXPECT_EQ(window_.Handle(), nullptr);
@@ -517,6 +520,7 @@ TEST_F(MainWindowTest, CloseDuringARunStopsItBeforeTheNextFile) {
     EXPECT_EQ(files_.probes.front(), kRootSelector);
     EXPECT_EQ(desktop_.OverrideCursor(), nullptr);
     EXPECT_FALSE(desktop_.ProcessPendingEvents());
+    EXPECT_EQ(desktop_.RunMessageLoop(), ui::MainWindow::kExitNoRunEnded);
 }
 
 TEST_F(MainWindowTest, StatusLineKeepsAnyTextExactlyWithinItsBox) {
