@@ -40,7 +40,7 @@ src/platform/desktop.h  =>      return !flagsKnown || (flags & kVisible) != 0;  
 src/platform/runtime_error.h  =>          held += (held.empty() ? L" Held by: " : L", ") + name;  =>          static_cast<void>(name);  =>  the programs that hold a file are not named
 src/ui/main_window.cpp  =>      const platform::ScopeExit mayRest([] { ::SetThreadExecutionState(ES_CONTINUOUS); });  =>      const platform::ScopeExit mayRest([] {});  =>  the power request is never cleared
 src/platform/win32_desktop.cpp  =>  void Win32Desktop::StopWork() {  =>  void Win32Desktop::StopWork() { return;  =>  the session's end does not stop the copy
-src/platform/win32_desktop.cpp  =>          const DWORD woken = quitting_  =>          const DWORD woken = false  =>  the window's thread spins while it quits
+src/platform/win32_desktop.cpp  =>      while (!quitting_) {  =>      while (true) {  =>  the window's thread spins while it quits
 src/ui/main_window.cpp  =>      const std::wstring whole = WholeStatus();  =>      const std::wstring whole = statusText_;  =>  Ctrl+C copies the status text without its cause
 src/ui/main_window.cpp  =>  kDescription, whole.c_str());  =>  kDescription, statusText_.c_str());  =>  the accessible description lacks the cause
 src/ui/main_window.cpp  =>                  : end == migration::RunEnd::Failed ? errorNumber  =>                  : end == migration::RunEnd::Failed ? 0  =>  a failed run exits with 0

@@ -16,10 +16,7 @@ inline constexpr std::array<std::wstring_view, 15> kTutorialCatalogue = {
 
 // Where an old copy of a tutorial may be, under the install root, in the order tried.
 inline constexpr std::array<std::wstring_view, 3> kLegacyPrefixes = {
-    L"\\Tutorials\\V3_",
-    L"\\Tutorials\\V4_",
-    L"\\Tutorials\\",
-};
+    L"\\Tutorials\\V3_", L"\\Tutorials\\V4_", L"\\Tutorials\\"};
 
 inline constexpr std::wstring_view kNewNamePrefix = L"\\Tutorials\\ZV_";
 

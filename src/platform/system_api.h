@@ -29,9 +29,6 @@ inline constexpr SystemFunction<BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT)>
     kSystemParametersInfoForDpi{L"user32.dll", "SystemParametersInfoForDpi"};
 inline constexpr SystemFunction<int(WINAPI*)(int, UINT)> kGetSystemMetricsForDpi{
     L"user32.dll", "GetSystemMetricsForDpi"};
-// Windows 10 version 1703; the test programs use it.
-inline constexpr SystemFunction<BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT)>
-    kSetProcessDpiAwarenessContext{L"user32.dll", "SetProcessDpiAwarenessContext"};
 
 // The function, or null where the system lacks it. Loads no DLL.
 template <class Pointer>

@@ -47,7 +47,6 @@ using UniqueFile = UniqueAny<HANDLE, ::CloseHandle, -1>;
 using UniqueFind = UniqueAny<HANDLE, ::FindClose, -1>;
 using UniqueFont = UniqueAny<HFONT, ::DeleteObject>;
 using UniqueBrush = UniqueAny<HBRUSH, ::DeleteObject>;
-using UniqueBitmap = UniqueAny<HBITMAP, ::DeleteObject>;
 using UniqueIcon = UniqueAny<HICON, ::DestroyIcon>;
 using UniqueDc = UniqueAny<HDC, ::DeleteDC>;
 using UniqueScreenDc = UniqueAny<HDC, ReleaseScreenDc>;

@@ -115,21 +115,16 @@ void Win32Desktop::RunWhilePainting(const std::function<void()>& operation) {
             thrown = std::current_exception();
         }
     });
-    // Once the program ends the queue is left alone: its messages would wake the wait at once.
-    for (;;) {
-        const DWORD woken = quitting_
-                                ? WAIT_FAILED
-                                : ::MsgWaitForMultipleObjectsEx(1, &waitFor, kPaintPollMs,
-                                                                QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (woken == WAIT_OBJECT_0) {
-            break;
-        }
-        if (woken == WAIT_FAILED) {
-            ::WaitForSingleObject(waitFor, INFINITE);
+    while (!quitting_) {
+        const DWORD woken = ::MsgWaitForMultipleObjectsEx(1, &waitFor, kPaintPollMs, QS_ALLINPUT,
+                                                          MWMO_INPUTAVAILABLE);
+        if (woken == WAIT_OBJECT_0 || woken == WAIT_FAILED) {
             break;
         }
         ProcessPendingEvents();
     }
+    // Once the program ends the queue is left alone: its messages would wake a wait on it at once.
+    ::WaitForSingleObject(waitFor, INFINITE);
     if (thrown) {
         std::rethrow_exception(thrown);
     }
@@ -144,11 +139,7 @@ void Win32Desktop::StopWork() {
 
 int Win32Desktop::RunMessageLoop() {
     MSG message;
-    while (!quitting_) {
-        const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
-        if (got == -1) {
-            break;
-        }
+    while (!quitting_ && ::GetMessageW(&message, nullptr, 0, 0) != -1) {
         Dispatch(message);  // takes the quit message's exit code too
     }
     return exitCode_;

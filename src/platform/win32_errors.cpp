@@ -50,15 +50,16 @@ std::vector<std::wstring> ProgramsHolding(const std::wstring& path) {
     const UniqueModule manager(library.empty() ? nullptr
                                                : ::LoadLibraryExW(library.c_str(), nullptr,
                                                                   LOAD_WITH_ALTERED_SEARCH_PATH));
-    const auto find = [&](const char* name) {
-        return manager ? reinterpret_cast<void (*)()>(::GetProcAddress(manager.get(), name))
+    // Typed by a null pointer of the function's type; through void (*)() without a warning.
+    const auto find = [&]<class Pointer>(Pointer, const char* name) {
+        return manager ? reinterpret_cast<Pointer>(
+                             reinterpret_cast<void (*)()>(::GetProcAddress(manager.get(), name)))
                        : nullptr;
     };
-    const auto start = reinterpret_cast<decltype(&::RmStartSession)>(find("RmStartSession"));
-    const auto add =
-        reinterpret_cast<decltype(&::RmRegisterResources)>(find("RmRegisterResources"));
-    const auto list = reinterpret_cast<decltype(&::RmGetList)>(find("RmGetList"));
-    const auto end = reinterpret_cast<decltype(&::RmEndSession)>(find("RmEndSession"));
+    const auto start = find(decltype(&::RmStartSession){}, "RmStartSession");
+    const auto add = find(decltype(&::RmRegisterResources){}, "RmRegisterResources");
+    const auto list = find(decltype(&::RmGetList){}, "RmGetList");
+    const auto end = find(decltype(&::RmEndSession){}, "RmEndSession");
     DWORD session = 0;
     WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
     if (!start || !add || !list || !end || start(&session, 0, key) != ERROR_SUCCESS) {

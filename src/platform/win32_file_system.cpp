@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <chrono>
 #include <cstddef>
 #include <cstring>
 #include <memory>
@@ -39,13 +40,6 @@ constexpr DWORD kLongestHoldPauseMs = 1000;
 // second, so that the last flush, which Exit waits for, is short; a fast disk needs few.
 constexpr std::uint64_t kFirstFlushStepBytes = std::uint64_t{32} << 20;
 constexpr std::uint64_t kLargestFlushStepBytes = std::uint64_t{512} << 20;
-
-// The counter's ticks now; QueryPerformanceCounter never fails from Windows XP on.
-LONGLONG Ticks() {
-    LARGE_INTEGER now{};
-    ::QueryPerformanceCounter(&now);
-    return now.QuadPart;
-}
 
 // Steps return the code of what stopped them (or ERROR_SUCCESS); each operation maps it once.
 DWORD LastError() {
@@ -130,10 +124,7 @@ bool ResolvesTo(HANDLE file, const std::wstring& path) {
 // All zero where the system cannot tell.
 BY_HANDLE_FILE_INFORMATION InfoOf(HANDLE file) {
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!::GetFileInformationByHandle(file, &info)) {
-        info = {};
-    }
-    return info;
+    return ::GetFileInformationByHandle(file, &info) ? info : BY_HANDLE_FILE_INFORMATION{};
 }
 
 // The information of a plain file with one name that ResolvesTo its path, or nothing (a link, a
@@ -246,11 +237,10 @@ bool WaitForNameToGo(Operation& operation, const std::wstring& path) {
 DWORD DiscardLeftover(Operation& operation, const std::wstring& path, bool waitForHolders) {
     Departing leftover;
     const DWORD failed = OpenToRemove(operation, path, waitForHolders, kShareAll, leftover);
-    if (failed == ERROR_FILE_NOT_FOUND || failed == ERROR_PATH_NOT_FOUND) {
-        return ERROR_SUCCESS;
-    }
     if (failed != ERROR_SUCCESS) {
-        return failed == ERROR_CANT_RESOLVE_FILENAME ? kErrorStoppedOnLink : failed;
+        return failed == ERROR_FILE_NOT_FOUND || failed == ERROR_PATH_NOT_FOUND ? ERROR_SUCCESS
+               : failed == ERROR_CANT_RESOLVE_FILENAME ? kErrorStoppedOnLink
+                                                       : failed;
     }
     if (const DWORD refused =
             DeleteThrough(operation.options, leftover.file.get(), leftover.exclusive)) {
@@ -304,8 +294,6 @@ DWORD Reserve(HANDLE file, const std::wstring& path, std::uint64_t length) {
 DWORD CopyContent(Operation& operation, std::atomic<std::uint64_t>& copied, HANDLE from,
                   const std::wstring& source, HANDLE to) {
     const auto buffer = std::make_unique_for_overwrite<std::byte[]>(kCopyChunkBytes);
-    LARGE_INTEGER perSecond{};
-    ::QueryPerformanceFrequency(&perSecond);
     for (std::uint64_t unflushed = 0, step = kFirstFlushStepBytes;;) {
         if (operation.options.ending->IsRaised()) {
             return ERROR_OPERATION_ABORTED;
@@ -330,14 +318,14 @@ DWORD CopyContent(Operation& operation, std::atomic<std::uint64_t>& copied, HAND
         copied += read;
         unflushed += read;
         if (unflushed >= step) {
-            const LONGLONG start = Ticks();
+            const auto start = std::chrono::steady_clock::now();
             if (!::FlushFileBuffers(to)) {
                 return LastError();
             }
             // What the disk wrote in a quarter of a second, as far as this flush shows.
+            const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
             step =
-                std::clamp(unflushed * static_cast<std::uint64_t>(perSecond.QuadPart) / 4 /
-                               static_cast<std::uint64_t>(std::max<LONGLONG>(Ticks() - start, 1)),
+                std::clamp(static_cast<std::uint64_t>(unflushed / 4 / std::max(took.count(), 1e-6)),
                            kFirstFlushStepBytes, kLargestFlushStepBytes);
             unflushed = 0;
         }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -73,11 +74,8 @@ inline constexpr std::array<ControlSpec, 6> kControls = {{
 
 // A control's place in kControls; kControls.size() if it has none.
 constexpr std::size_t IndexOf(ControlId id) {
-    std::size_t index = 0;
-    while (index < kControls.size() && kControls[index].id != id) {
-        ++index;
-    }
-    return index;
+    return static_cast<std::size_t>(std::ranges::find(kControls, id, &ControlSpec::id) -
+                                    kControls.begin());
 }
 
 constexpr const ControlSpec& Definition(ControlId id) {

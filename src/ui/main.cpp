@@ -108,11 +108,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     options.ending = &desktop.Ending();
     platform::Win32FileSystem files(std::move(options));
 
-    if (!ui::MainWindow::RegisterWindowClass(instance)) {
-        return 1;
-    }
     ui::MainWindow window(desktop, files, [&files] { return files.BytesCopied(); });
-    if (!window.Create(instance)) {
+    if (!ui::MainWindow::RegisterWindowClass(instance) || !window.Create(instance)) {
         return 1;
     }
     window.Show(showCommand);

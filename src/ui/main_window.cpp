@@ -33,7 +33,6 @@ constexpr IID kIAccPropServices = {
     0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
 constexpr MSAAPROPID kLiveSetting = {
     0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
-constexpr LONG kPolite = 1;
 constexpr MSAAPROPID kDescription = {
     0x4d48dfe4, 0xbd3f, 0x491f, {0xa6, 0x48, 0x49, 0x2d, 0x6f, 0x20, 0xc5, 0x88}};
 // Not in the headers before Windows 8; older systems ignore the event.
@@ -186,7 +185,7 @@ void MainWindow::Show(int showCommand) {
 void MainWindow::OnSetUpAccessibility() {
     VARIANT polite{};
     polite.vt = VT_I4;
-    polite.lVal = kPolite;
+    polite.lVal = 1;  // Polite, of the live settings
     if (FAILED(::CoCreateInstance(kAccPropServices, nullptr, CLSCTX_INPROC_SERVER,
                                   kIAccPropServices,
                                   reinterpret_cast<void**>(statusRegion_.GetAddressOf()))) ||

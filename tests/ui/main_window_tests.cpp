@@ -430,7 +430,8 @@ TEST_F(MainWindowTest, DpiFallbacksAgreeWithTheNewerFunctions) {
 TEST_F(MainWindowTest, WindowAndLabelsAreWhiteAfterLoading) {
     const SIZE client = ClientSize();
     const UniqueDc dc(::CreateCompatibleDC(nullptr));
-    const platform::UniqueBitmap bitmap(::CreateBitmap(client.cx, client.cy, 1, 32, nullptr));
+    const platform::UniqueAny<HBITMAP, ::DeleteObject> bitmap(
+        ::CreateBitmap(client.cx, client.cy, 1, 32, nullptr));
     const HGDIOBJ previous = ::SelectObject(dc.get(), bitmap.get());
     EXPECT_NE(::SendMessageW(Main(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc.get()), 0), 0);
     for (const POINT at :

@@ -7,8 +7,10 @@
 
 namespace driver {
 void BecomeDpiAware() {
-    if (const auto setAwareness =
-            platform::FindSystemFunction(platform::kSetProcessDpiAwarenessContext)) {
+    // Windows 10 version 1703.
+    constexpr platform::SystemFunction<BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT)> kSetAwareness{
+        L"user32.dll", "SetProcessDpiAwarenessContext"};
+    if (const auto setAwareness = platform::FindSystemFunction(kSetAwareness)) {
         setAwareness(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     }
 }
