@@ -51,8 +51,8 @@ std::vector<std::wstring> ProgramsHolding(const std::wstring& path) {
                                                : ::LoadLibraryExW(library.c_str(), nullptr,
                                                                   LOAD_WITH_ALTERED_SEARCH_PATH));
     // Typed by a null pointer of the function's type; through void (*)() without a warning.
-    const auto find = [&]<class Pointer>(Pointer, const char* name) {
-        return manager ? reinterpret_cast<Pointer>(
+    const auto find = [&](auto typed, const char* name) {
+        return manager ? reinterpret_cast<decltype(typed)>(
                              reinterpret_cast<void (*)()>(::GetProcAddress(manager.get(), name)))
                        : nullptr;
     };

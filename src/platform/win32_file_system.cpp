@@ -324,9 +324,10 @@ DWORD CopyContent(Operation& operation, std::atomic<std::uint64_t>& copied, HAND
             }
             // What the disk wrote in a quarter of a second, as far as this flush shows.
             const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-            step =
-                std::clamp(static_cast<std::uint64_t>(unflushed / 4 / std::max(took.count(), 1e-6)),
-                           kFirstFlushStepBytes, kLargestFlushStepBytes);
+            const double perQuarterSecond =
+                static_cast<double>(unflushed) / 4 / std::max(took.count(), 1e-6);
+            step = std::clamp(static_cast<std::uint64_t>(perQuarterSecond), kFirstFlushStepBytes,
+                              kLargestFlushStepBytes);
             unflushed = 0;
         }
     }
