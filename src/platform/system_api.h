@@ -30,14 +30,19 @@ inline constexpr SystemFunction<BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT)>
 inline constexpr SystemFunction<int(WINAPI*)(int, UINT)> kGetSystemMetricsForDpi{
     L"user32.dll", "GetSystemMetricsForDpi"};
 
+// A function of a loaded module, or null where the module or the function is missing.
+template <class Pointer>
+Pointer FindFunction(HMODULE module, const char* name) noexcept {
+    // Through void (*)(), which converts to any function pointer without a warning.
+    return module != nullptr ? reinterpret_cast<Pointer>(
+                                   reinterpret_cast<void (*)()>(::GetProcAddress(module, name)))
+                             : nullptr;
+}
+
 // The function, or null where the system lacks it. Loads no DLL.
 template <class Pointer>
 Pointer FindSystemFunction(const SystemFunction<Pointer>& function) noexcept {
-    const HMODULE module = ::GetModuleHandleW(function.module);
-    // Through void (*)(), which converts to any function pointer without a warning.
-    return module != nullptr ? reinterpret_cast<Pointer>(reinterpret_cast<void (*)()>(
-                                   ::GetProcAddress(module, function.name)))
-                             : nullptr;
+    return FindFunction<Pointer>(::GetModuleHandleW(function.module), function.name);
 }
 
 // The full path of a file in the system folder, or empty; what is loaded by it comes from there.

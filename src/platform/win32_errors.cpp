@@ -50,16 +50,11 @@ std::vector<std::wstring> ProgramsHolding(const std::wstring& path) {
     const UniqueModule manager(library.empty() ? nullptr
                                                : ::LoadLibraryExW(library.c_str(), nullptr,
                                                                   LOAD_WITH_ALTERED_SEARCH_PATH));
-    // Typed by a null pointer of the function's type; through void (*)() without a warning.
-    const auto find = [&](auto typed, const char* name) {
-        return manager ? reinterpret_cast<decltype(typed)>(
-                             reinterpret_cast<void (*)()>(::GetProcAddress(manager.get(), name)))
-                       : nullptr;
-    };
-    const auto start = find(decltype(&::RmStartSession){}, "RmStartSession");
-    const auto add = find(decltype(&::RmRegisterResources){}, "RmRegisterResources");
-    const auto list = find(decltype(&::RmGetList){}, "RmGetList");
-    const auto end = find(decltype(&::RmEndSession){}, "RmEndSession");
+    const HMODULE module = manager.get();
+    const auto start = FindFunction<decltype(&::RmStartSession)>(module, "RmStartSession");
+    const auto add = FindFunction<decltype(&::RmRegisterResources)>(module, "RmRegisterResources");
+    const auto list = FindFunction<decltype(&::RmGetList)>(module, "RmGetList");
+    const auto end = FindFunction<decltype(&::RmEndSession)>(module, "RmEndSession");
     DWORD session = 0;
     WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
     if (!start || !add || !list || !end || start(&session, 0, key) != ERROR_SUCCESS) {
