@@ -23,7 +23,7 @@ namespace {
 constexpr DWORD kCopyChunkBytes = 256 << 10;
 
 // Freed in steps, a large file never holds up the system for long.
-constexpr LONGLONG kReleaseStepBytes = LONGLONG{16} << 20;
+constexpr LONGLONG kReleaseStepBytes = LONGLONG{4} << 20;
 
 // A copy's name until it takes the real one, a leaving file's until freed; no run looks there.
 constexpr wchar_t kCopySuffix[] = L".copying";
