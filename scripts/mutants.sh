@@ -19,7 +19,7 @@ pattern=${1:-}
 faults=$(cat <<'LIST'
 src/platform/win32_file_system.cpp  =>      if (!Allows(options, L"flush") || !::FlushFileBuffers(out.get())) {  =>      if (!Allows(options, L"flush")) {  =>  the copy is not flushed before it takes the new name
 src/platform/win32_file_system.cpp  =>      return ::FlushFileBuffers(out.get()) ? ERROR_SUCCESS : LastError();  =>      return ERROR_SUCCESS;  =>  the new name is not flushed before the old copy goes
-src/platform/win32_file_system.cpp  =>          if (unflushed >= step) {  =>          if (false) {  =>  the copy is flushed only at its end, so Exit waits for a long flush
+src/platform/win32_file_system.cpp  =>          if (unflushed >= std::max(*operation.flushStep, kFirstFlushStepBytes)) {  =>          if (false) {  =>  the copy is flushed only at its end, so Exit waits for a long flush
 src/platform/win32_file_system.cpp  =>  operation.options.ending->WaitFor(pause)) {  =>  (::Sleep(pause), false)) {  =>  the wait for a holder sleeps through Exit
 src/platform/win32_file_system.cpp  =>          if (!WaitOutHolders(operation, source, readChunk)) {  =>          if (!readChunk()) {  =>  a locked range of the source is not waited for
 src/platform/win32_file_system.cpp  =>      return waitForHolders && !WaitForNameToGo(operation, path) ? LastError() : ERROR_SUCCESS;  =>      return ERROR_SUCCESS;  =>  a held leftover's name is not waited for

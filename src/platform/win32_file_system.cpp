@@ -37,7 +37,7 @@ constexpr DWORD kRemovalAccess = DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTR
 constexpr DWORD kLongestHoldPauseMs = 1000;
 
 // A copy is flushed in steps as it is written, each about what the disk writes in a quarter of a
-// second, so that the last flush, which Exit waits for, is short; a fast disk needs few.
+// second (as the flushes before showed), so the last flush, which Exit waits for, is short.
 constexpr std::uint64_t kFirstFlushStepBytes = std::uint64_t{32} << 20;
 constexpr std::uint64_t kLargestFlushStepBytes = std::uint64_t{512} << 20;
 
@@ -57,6 +57,7 @@ bool Allows(const FileSystemOptions& options, std::wstring_view step) {
 // One copy or deletion: how long it has waited for holders, and the file held past the wait.
 struct Operation {
     const FileSystemOptions& options;
+    std::uint64_t* flushStep = nullptr;  // a copy's, learnt by the copies before it
     DWORD waitedMs = 0;
     std::wstring heldPath = {};
 };
@@ -294,7 +295,7 @@ DWORD Reserve(HANDLE file, const std::wstring& path, std::uint64_t length) {
 DWORD CopyContent(Operation& operation, std::atomic<std::uint64_t>& copied, HANDLE from,
                   const std::wstring& source, HANDLE to) {
     const auto buffer = std::make_unique_for_overwrite<std::byte[]>(kCopyChunkBytes);
-    for (std::uint64_t unflushed = 0, step = kFirstFlushStepBytes;;) {
+    for (std::uint64_t unflushed = 0;;) {
         if (operation.options.ending->IsRaised()) {
             return ERROR_OPERATION_ABORTED;
         }
@@ -317,17 +318,16 @@ DWORD CopyContent(Operation& operation, std::atomic<std::uint64_t>& copied, HAND
         }
         copied += read;
         unflushed += read;
-        if (unflushed >= step) {
+        if (unflushed >= std::max(*operation.flushStep, kFirstFlushStepBytes)) {
             const auto start = std::chrono::steady_clock::now();
             if (!::FlushFileBuffers(to)) {
                 return LastError();
             }
-            // What the disk wrote in a quarter of a second, as far as this flush shows.
             const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
             const double perQuarterSecond =
                 static_cast<double>(unflushed) / 4 / std::max(took.count(), 1e-6);
-            step = std::clamp(static_cast<std::uint64_t>(perQuarterSecond), kFirstFlushStepBytes,
-                              kLargestFlushStepBytes);
+            *operation.flushStep = std::clamp(static_cast<std::uint64_t>(perQuarterSecond),
+                                              kFirstFlushStepBytes, kLargestFlushStepBytes);
             unflushed = 0;
         }
     }
@@ -514,7 +514,7 @@ Result<void> Win32FileSystem::MakeFolder(const std::wstring& path) {
 Result<void> Win32FileSystem::CopyReplacing(const std::wstring& source,
                                             const std::wstring& destination) {
     lastCopied_.reset();
-    Operation operation{options_};
+    Operation operation{options_, &flushStep_};
     FileStamp stamp;
     auto copied = RunBlocking(
         operation, L"Copying " + Quoted(source) + L" to " + Quoted(destination),

@@ -51,6 +51,7 @@ class Win32FileSystem final : public FileSystem {
     FileSystemOptions options_;
     CancelSignal unending_;  // watched where the options give no signal
     std::atomic<std::uint64_t> bytesCopied_{0};
+    std::uint64_t flushStep_ = 0;       // learnt by the copies' flushes, for the next copy
     std::optional<Copied> lastCopied_;  // the source that RemoveFile may delete next
 };
 
